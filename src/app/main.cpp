@@ -1,1 +1,57 @@
-int main() { return 0; }
+// zamp: plays the show of data/script.lua in SHOW_DIR (default: the current folder).
+#include "app/CommandLine.h"
+#include "app/DemoApp.h"
+#include "app/Player.h"
+
+#include <SDL2/SDL.h>
+
+#include <filesystem>
+#include <iostream>
+#include <stdexcept>
+
+namespace {
+
+// The one application object, alive for the whole process; its members are torn down after
+// main returns, the window with its device last.
+zamp::DemoApp app;
+
+} // namespace
+
+int main(int argc, char** argv) {
+    zamp::CommandLine cl;
+    try {
+        cl = zamp::parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const std::invalid_argument& e) {
+        std::cerr << "zamp: " << e.what() << '\n' << zamp::kUsage << '\n';
+        return 2;
+    }
+    if (cl.help) {
+        std::cout << zamp::kUsage << "\n\n"
+                  << "  SHOW_DIR          the show folder (holds data/script.lua); default: the current folder\n"
+                     "  --windowed        a window instead of full screen\n"
+                     "  --size WxH        back-buffer size (default: the desktop's full screen, 640x480 in a\n"
+                     "                    window, 1024x768 offline)\n"
+                     "  --render OUT_DIR  draw frames offline into OUT_DIR/frame_%06d.png; no display needed\n"
+                     "  --fps N           frames per second of --render (default 60)\n"
+                     "  --at T            with --render: only the frame at demo time T; repeatable\n"
+                     "  --bench N         draw N frames offline spread over the show and print timings\n"
+                     "  --help, --version\n";
+        return 0;
+    }
+    if (cl.version) {
+        std::cout << "zamp " << ZAMP_VERSION << '\n';
+        return 0;
+    }
+    // Paths on the command line are relative to where zamp was started.
+    if (cl.renderDir) cl.renderDir = std::filesystem::absolute(*cl.renderDir).string();
+    if (!cl.showDir.empty()) {
+        std::error_code ec;
+        std::filesystem::current_path(cl.showDir, ec);
+        if (ec) {
+            zamp::reportError("Cannot open the show folder " + cl.showDir + ": " + ec.message(), "Error", false);
+            return 1;
+        }
+    }
+    int code = zamp::runPlayer(app, cl);
+    return code;
+}

@@ -1,0 +1,31 @@
+// The player's command line: zamp [--windowed] [--size WxH] [--render OUT_DIR [--fps N]
+// [--at T]...] [--bench N] [--help] [--version] [SHOW_DIR]
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zamp {
+
+struct CommandLine {
+    bool windowed = false;
+    int width = 0; // 0: the default of the mode
+    int height = 0;
+    std::optional<std::string> renderDir;
+    double fps = 60;
+    std::vector<double> at;
+    long benchFrames = 0;
+    bool help = false;
+    bool version = false;
+    std::string showDir;
+
+    bool offline() const { return renderDir.has_value() || benchFrames > 0; }
+};
+
+// Throws std::invalid_argument with a one-line reason for a bad command line.
+CommandLine parseCommandLine(const std::vector<std::string>& args);
+
+extern const char* const kUsage;
+
+} // namespace zamp

@@ -1,0 +1,24 @@
+#include "app/MainLoop.h"
+
+namespace zamp {
+
+long runMainLoop(FrameClock& clock, float& demoTime, const float& endTime, EventSource& events,
+                 const std::function<void()>& renderFrame) {
+    bool quit = false;
+    long frames = 0;
+    // The key state is read only when the first two conditions hold.
+    while (!quit && demoTime < endTime && !events.escapeState()) {
+        clock.tick();
+        demoTime = demoTime + clock.delta();
+        bool quitEvent = false;
+        if (events.pollEvent(quitEvent)) {
+            quit = quitEvent;
+        } else {
+            renderFrame();
+            ++frames;
+        }
+    }
+    return frames;
+}
+
+} // namespace zamp

@@ -1,0 +1,23 @@
+// The frame loop: each pass advances the demo time by the clock's delta, then either
+// handles one waiting event (and draws nothing) or draws one frame.
+#pragma once
+
+#include "app/FrameClock.h"
+
+#include <functional>
+
+namespace zamp {
+
+struct EventSource {
+    // Takes one waiting event; false when none waits. Sets `quit` for a close request.
+    std::function<bool(bool& quit)> pollEvent;
+    // Esc down now or pressed since the last call.
+    std::function<bool()> escapeState;
+};
+
+// Runs while no quit was taken, demoTime < endTime and Esc is not pressed (tested in that
+// order). Returns the number of frames drawn.
+long runMainLoop(FrameClock& clock, float& demoTime, const float& endTime, EventSource& events,
+                 const std::function<void()>& renderFrame);
+
+} // namespace zamp

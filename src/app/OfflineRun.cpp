@@ -1,0 +1,80 @@
+#include "app/OfflineRun.h"
+
+#include "app/DemoApp.h"
+#include "platform/ImageFiles.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+#include <numeric>
+#include <unistd.h>
+#include <vector>
+
+namespace zamp {
+
+namespace {
+
+std::string framePath(const std::string& dir, long index) {
+    char name[32];
+    std::snprintf(name, sizeof name, "frame_%06ld.png", index);
+    return (std::filesystem::path(dir) / name).string();
+}
+
+} // namespace
+
+void renderFrames(DemoApp& app, const CommandLine& cl, const std::string& outDir) {
+    std::error_code ec;
+    std::filesystem::create_directories(outDir, ec);
+    if (ec) throw std::string("Cannot create ") + outDir + ": " + ec.message();
+
+    std::vector<float> times;
+    if (!cl.at.empty()) {
+        for (double t : cl.at) times.push_back(float(t));
+    } else {
+        const double start = app.script.demoTime;
+        for (long k = 0;; ++k) {
+            float t = float(start + double(k) / cl.fps);
+            if (!(t < app.script.endTime)) break;
+            times.push_back(t);
+        }
+    }
+
+    const bool progress = isatty(STDERR_FILENO);
+    auto began = std::chrono::steady_clock::now();
+    for (std::size_t k = 0; k < times.size(); ++k) {
+        app.script.demoTime = times[k];
+        app.renderFrame();
+        writePng(framePath(outDir, long(k)), app.device->readRenderTarget());
+        if (progress) {
+            double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+            std::fprintf(stderr, "\rframe %zu/%zu  t=%.3f s  %.1f frames/s ", k + 1, times.size(), times[k],
+                         seconds > 0 ? double(k + 1) / seconds : 0.0);
+        }
+    }
+    if (progress && !times.empty()) std::fputc('\n', stderr);
+}
+
+void benchFrames(DemoApp& app, long frames) {
+    GlDevice& device = app.window->device();
+    const float start = app.script.demoTime, end = app.script.endTime;
+    std::vector<double> ms;
+    ms.reserve(std::size_t(frames));
+    const std::uint64_t callsBefore = device.glCalls();
+    for (long k = 0; k < frames; ++k) {
+        app.script.demoTime = float(start + (double(end) - start) * double(k) / double(frames));
+        auto t0 = std::chrono::steady_clock::now();
+        app.renderFrame();
+        device.finish();
+        ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
+    }
+    const double calls = double(device.glCalls() - callsBefore) / double(frames);
+    const double mean = std::accumulate(ms.begin(), ms.end(), 0.0) / double(ms.size());
+    std::sort(ms.begin(), ms.end());
+    auto percentile = [&](double p) { return ms[std::min(ms.size() - 1, std::size_t(p * double(ms.size())))]; };
+    std::printf("frames %ld, ms/frame mean %.3f median %.3f p95 %.3f, gl calls/frame %.1f\n", frames, mean,
+                percentile(0.5), percentile(0.95), calls);
+}
+
+} // namespace zamp

@@ -1,0 +1,77 @@
+// The device on OpenGL 3.3 core. It stores the Direct3D state the player sets and, at each
+// draw, turns it into GL state (only what changed) and the fixed-function shader's inputs.
+// Every surface is stored top row first, as Direct3D's are; `present` turns the back
+// buffer the right way up in the window. Needs a current GL context for its whole life.
+#pragma once
+
+#include "platform/Device.h"
+#include "platform/DeviceState.h"
+#include "platform/FixedFunction.h"
+#include "platform/GlObjects.h"
+#include "platform/GlResources.h"
+#include "platform/GlStateCache.h"
+
+#include <functional>
+#include <memory>
+
+namespace zamp {
+
+class GlDevice final : public Device {
+public:
+    // What `present` shows the back buffer on: the window's drawable size and its swap.
+    struct PresentTarget {
+        std::function<void(int& width, int& height)> drawableSize;
+        std::function<void()> swap;
+    };
+
+    // Throws a std::string when the context cannot run the shader.
+    GlDevice(int backBufferWidth, int backBufferHeight, PresentTarget presentTarget = {});
+    ~GlDevice() override;
+
+    void clear(DWORD flags, D3DCOLOR color, float z, DWORD stencil) override;
+    bool beginScene() override;
+    void endScene() override;
+    void present() override;
+
+    void setRenderState(D3DRENDERSTATETYPE state, DWORD value) override { state_.setRenderState(state, value); }
+    DWORD renderState(D3DRENDERSTATETYPE state) const override { return state_.renderState(state); }
+    void setTransform(DWORD type, const Matrix& m) override { state_.setTransform(type, m); }
+    const Matrix& transform(DWORD type) const override { return state_.transform(type); }
+    bool setLight(DWORD index, const Light& light) override { return state_.setLight(index, light); }
+    void lightEnable(DWORD index, bool enable) override { state_.lightEnable(index, enable); }
+    void setMaterial(const Material& m) override { state_.setMaterial(m); }
+    void setTexture(DWORD stage, Texture* t) override { state_.setTexture(stage, t); }
+    void setTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) override {
+        state_.setTextureStageState(stage, type, value);
+    }
+
+    bool setRenderTarget(DWORD index, Surface* surface) override;
+    Surface* renderTarget(DWORD index) override;
+    std::unique_ptr<Texture> createTexture(int width, int height, DWORD usage, D3DFORMAT format) override;
+    void drawSubset(const Mesh& mesh, DWORD attribute) override;
+    RgbImage readRenderTarget() override;
+
+    const DeviceState& state() const { return state_; }
+    // Waits until the GPU has finished every command given so far.
+    void finish() { glFinish(); }
+    // GL calls made so far by drawing, clearing and presenting.
+    std::uint64_t glCalls() const { return cache_.calls(); }
+
+private:
+    void bindTarget();
+    void applyPipelineState();
+
+    DeviceState state_;
+    GlStateCache cache_;
+    PresentTarget presentTarget_;
+    gl::ProgramName program_;
+    gl::BufferName uniformBuffer_;
+    FixedFunctionBlock lastBlock_{};
+    bool blockUploaded_ = false;
+    std::unique_ptr<GlSurface> backBuffer_;
+    GlSurface* target_ = nullptr;
+    bool inScene_ = false;
+    bool blendFallbackReported_ = false;
+};
+
+} // namespace zamp

@@ -1,0 +1,46 @@
+// The GL state the device last set, so that a draw issues GL calls only for what changed.
+// Every GL call the device makes goes through here or is counted with `count`, which gives
+// the benchmark its calls-per-frame figure.
+#pragma once
+
+#include <epoxy/gl.h>
+
+#include <cstdint>
+
+namespace zamp {
+
+class GlStateCache {
+public:
+    void enable(GLenum cap, bool on);
+    void blendFunc(GLenum src, GLenum dst);
+    void depthFunc(GLenum func);
+    void depthMask(bool on);
+    void cullFace(GLenum face);
+    void bindFramebuffer(GLuint fbo);
+    void viewport(int width, int height);
+    void bindTexture(GLuint texture);
+    void bindVertexArray(GLuint vao);
+    void colorMask(bool on);
+    // Something else changed the vertex array binding.
+    void forgetVertexArray() { vao_ = 0xFFFFFFFF; }
+
+    // Forget everything, e.g. after code outside the cache touched GL.
+    void invalidate() {
+        auto calls = calls_;
+        *this = GlStateCache{};
+        calls_ = calls;
+    }
+    void count(std::uint64_t n = 1) { calls_ += n; }
+    std::uint64_t calls() const { return calls_; }
+
+private:
+    static constexpr int kUnknown = -1;
+    int blend_ = kUnknown, depthTest_ = kUnknown, cull_ = kUnknown;
+    GLenum blendSrc_ = 0, blendDst_ = 0, depthFunc_ = 0, cullFace_ = 0;
+    int depthMask_ = kUnknown, colorMask_ = kUnknown;
+    GLuint fbo_ = 0xFFFFFFFF, texture_ = 0xFFFFFFFF, vao_ = 0xFFFFFFFF;
+    int viewportW_ = -1, viewportH_ = -1;
+    std::uint64_t calls_ = 0;
+};
+
+} // namespace zamp

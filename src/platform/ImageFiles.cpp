@@ -1,0 +1,44 @@
+#include "platform/ImageFiles.h"
+
+#include <SDL2/SDL.h>
+#include <SDL2/SDL_image.h>
+
+#include <cstring>
+#include <memory>
+
+namespace zamp {
+
+namespace {
+
+struct SurfaceDeleter {
+    void operator()(SDL_Surface* s) const { SDL_FreeSurface(s); }
+};
+using SurfacePtr = std::unique_ptr<SDL_Surface, SurfaceDeleter>;
+
+} // namespace
+
+std::optional<ArgbImage> readImageFile(const std::string& path) {
+    SurfacePtr loaded(IMG_Load(path.c_str()));
+    if (!loaded) return std::nullopt;
+    SurfacePtr argb(SDL_ConvertSurfaceFormat(loaded.get(), SDL_PIXELFORMAT_ARGB8888, 0));
+    if (!argb) return std::nullopt;
+    ArgbImage image;
+    image.width = argb->w;
+    image.height = argb->h;
+    image.pixels.resize(std::size_t(argb->w) * argb->h);
+    SDL_LockSurface(argb.get());
+    for (int y = 0; y < argb->h; ++y)
+        std::memcpy(&image.pixels[std::size_t(y) * argb->w], static_cast<const char*>(argb->pixels) + y * argb->pitch,
+                    std::size_t(argb->w) * 4);
+    SDL_UnlockSurface(argb.get());
+    return image;
+}
+
+void writePng(const std::string& path, const RgbImage& image) {
+    SurfacePtr surface(SDL_CreateRGBSurfaceWithFormatFrom(const_cast<std::uint8_t*>(image.pixels.data()), image.width,
+                                                          image.height, 24, image.width * 3, SDL_PIXELFORMAT_RGB24));
+    if (!surface || IMG_SavePNG(surface.get(), path.c_str()) != 0)
+        throw std::string("Cannot write ") + path + ": " + SDL_GetError();
+}
+
+} // namespace zamp

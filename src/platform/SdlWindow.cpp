@@ -1,0 +1,106 @@
+#include "platform/SdlWindow.h"
+
+#include <cstring>
+
+namespace zamp {
+
+SdlWindow::VideoSubsystem::VideoSubsystem() : ok(SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {}
+
+SdlWindow::VideoSubsystem::~VideoSubsystem() {
+    if (ok) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+static void selectOffscreenDriver(bool offscreen) {
+    if (offscreen) SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
+}
+
+SdlWindow::SdlWindow(const WindowOptions& options)
+    : video_((selectOffscreenDriver(options.offscreen), VideoSubsystem{})), offscreen_(options.offscreen) {
+    if (!video_.ok) throw std::string("Direct3DCreate9() Failed.");
+    SDL_DisplayMode mode;
+    if (SDL_GetDesktopDisplayMode(0, &mode) != 0) throw std::string("GetAdapterDisplayMode() Failed.");
+
+    int bbWidth = options.backBufferWidth, bbHeight = options.backBufferHeight;
+    if (bbWidth <= 0 || bbHeight <= 0) {
+        bbWidth = options.windowed ? options.width : mode.w;
+        bbHeight = options.windowed ? options.height : mode.h;
+    }
+    int windowWidth = options.windowed ? bbWidth : options.width;
+    int windowHeight = options.windowed ? bbHeight : options.height;
+
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
+    if (!options.windowed && !options.offscreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+    window_ = SDL_CreateWindow(options.title.c_str(), 0, 0, windowWidth, windowHeight, flags);
+    if (!window_) throw std::string("pD3D->CreateDevice() Failed.");
+    context_ = SDL_GL_CreateContext(window_);
+    if (!context_) throw std::string("pD3D->CreateDevice() Failed.");
+    SDL_GL_MakeCurrent(window_, context_);
+    SDL_GL_SetSwapInterval(0); // present immediately, no wait for the vertical blank
+
+    GlDevice::PresentTarget target;
+    if (!options.offscreen) {
+        target.drawableSize = [this](int& w, int& h) { SDL_GL_GetDrawableSize(window_, &w, &h); };
+        target.swap = [this] { SDL_GL_SwapWindow(window_); };
+    }
+    try {
+        device_ = std::make_unique<GlDevice>(bbWidth, bbHeight, std::move(target));
+    } catch (const std::string&) {
+        throw std::string("pD3D->CreateDevice() Failed.");
+    }
+    device_->setRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
+    device_->setRenderState(D3DRS_AMBIENT, 0);
+    SDL_AddEventWatch(&SdlWindow::watchEvents, this);
+}
+
+SdlWindow::~SdlWindow() {
+    SDL_DelEventWatch(&SdlWindow::watchEvents, this);
+    device_.reset(); // its GL objects need the context
+    if (context_) SDL_GL_DeleteContext(context_);
+    if (window_) SDL_DestroyWindow(window_);
+}
+
+void SdlWindow::show() {
+    if (!offscreen_) SDL_ShowWindow(window_);
+}
+
+int SdlWindow::watchEvents(void* self, SDL_Event* event) {
+    if (event->type == SDL_KEYDOWN && event->key.keysym.sym == SDLK_ESCAPE)
+        static_cast<SdlWindow*>(self)->escapePressed_ = true;
+    return 0;
+}
+
+bool SdlWindow::pollEvent(bool& quit) {
+    SDL_Event event;
+    if (!SDL_PollEvent(&event)) return false;
+    quit = event.type == SDL_QUIT ||
+           (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE);
+    return true;
+}
+
+bool SdlWindow::escapeState() {
+    SDL_PumpEvents();
+    const Uint8* keys = SDL_GetKeyboardState(nullptr);
+    bool down = keys[SDL_SCANCODE_ESCAPE] != 0;
+    bool pressed = escapePressed_;
+    escapePressed_ = false;
+    return down || pressed;
+}
+
+bool displayAvailable() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    return driver && std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0;
+}
+
+bool showMessageBox(const std::string& caption, const std::string& text) {
+    if (!displayAvailable()) return false;
+    return SDL_ShowSimpleMessageBox(0, caption.c_str(), text.c_str(), nullptr) == 0;
+}
+
+std::uint64_t performanceCounter() { return SDL_GetPerformanceCounter(); }
+std::uint64_t performanceFrequency() { return SDL_GetPerformanceFrequency(); }
+
+} // namespace zamp

@@ -1,0 +1,37 @@
+// The arguments of one script function call, read by position with the player's
+// conversions, and its results. Hides the Lua stack from the functions' bodies.
+#pragma once
+
+#include <string>
+
+struct lua_State;
+
+namespace zamp {
+
+class ScriptArgs {
+public:
+    ScriptArgs(lua_State* L, const char* function) : L_(L), function_(function) {}
+
+    // The number at `index` (1-based); 0 for anything that is not a number, as Lua's
+    // tonumber gives.
+    double number(int index) const;
+    // The number rounded to single precision.
+    float real(int index) const { return float(number(index)); }
+    // The number truncated toward zero (saturated at the 32-bit range; NaN gives 0).
+    int integer(int index) const;
+    // The number truncated toward zero with only its low 8 bits kept: 256 -> 0, -1 -> 255.
+    unsigned colourByte(int index) const;
+    // The string at `index`; throws "<function>: argument <n> (<what>) must be a string".
+    std::string string(int index, const char* what) const;
+
+    void pushNumber(double value);
+    int pushed() const { return pushed_; }
+    const char* function() const { return function_; }
+
+private:
+    lua_State* L_;
+    const char* function_;
+    int pushed_ = 0;
+};
+
+} // namespace zamp
