@@ -1,0 +1,39 @@
+#include "app/CommandLine.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+namespace zamp {
+namespace {
+
+TEST(CommandLine, ParsesEveryOption) {
+    CommandLine cl = parseCommandLine(
+        {"--windowed", "--size", "800x600", "--render", "out", "--fps", "30", "--at", "1.5", "--at", "2", "show"});
+    EXPECT_TRUE(cl.windowed);
+    EXPECT_EQ(cl.width, 800);
+    EXPECT_EQ(cl.height, 600);
+    EXPECT_EQ(cl.renderDir.value(), "out");
+    EXPECT_EQ(cl.fps, 30);
+    EXPECT_EQ(cl.at, (std::vector<double>{1.5, 2}));
+    EXPECT_EQ(cl.showDir, "show");
+    EXPECT_TRUE(cl.offline());
+}
+
+TEST(CommandLine, RefusesBadInput) {
+    for (auto args : std::vector<std::vector<std::string>>{{"--size", "800"},
+                                                           {"--size", "0x600"},
+                                                           {"--size", "axb"},
+                                                           {"--fps", "0"},
+                                                           {"--render"},
+                                                           {"--at", "1"},
+                                                           {"--bench", "-3"},
+                                                           {"--render", "a", "--bench", "3"},
+                                                           {"--frobnicate"},
+                                                           {"a", "b"}}) {
+        EXPECT_THROW(parseCommandLine(args), std::invalid_argument) << args[0];
+    }
+}
+
+} // namespace
+} // namespace zamp

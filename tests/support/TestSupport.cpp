@@ -1,0 +1,92 @@
+#include "support/TestSupport.h"
+
+#include "platform/ImageFiles.h"
+
+#include <SDL2/SDL_image.h>
+
+#include <array>
+#include <cstdio>
+#include <fstream>
+#include <random>
+#include <sys/wait.h>
+
+namespace zamp::test {
+
+TempDir::TempDir() {
+    std::random_device rd;
+    path_ = std::filesystem::temp_directory_path() / ("zamp-test-" + std::to_string(rd()) + std::to_string(rd()));
+    std::filesystem::create_directories(path_);
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+}
+
+std::filesystem::path TempDir::write(const std::string& relative, const std::string& content) const {
+    auto full = path_ / relative;
+    std::filesystem::create_directories(full.parent_path());
+    std::ofstream(full, std::ios::binary) << content;
+    return full;
+}
+
+namespace {
+
+std::string readAll(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::string quote(const std::string& s) {
+    std::string q = "'";
+    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+} // namespace
+
+RunResult runZamp(const std::vector<std::string>& args, const std::filesystem::path& cwd) {
+    TempDir io;
+    std::string command = "cd " + quote(cwd.string()) + " && " + quote(ZAMP_EXECUTABLE);
+    for (const auto& a : args) command += " " + quote(a);
+    command += " >" + quote((io.path() / "out").string()) + " 2>" + quote((io.path() / "err").string()) + " </dev/null";
+    int status = std::system(command.c_str());
+    RunResult r;
+    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    r.out = readAll(io.path() / "out");
+    r.err = readAll(io.path() / "err");
+    return r;
+}
+
+OffscreenGl::OffscreenGl(int width, int height) {
+    WindowOptions options;
+    options.title = "test";
+    options.offscreen = true;
+    options.windowed = true;
+    options.backBufferWidth = width;
+    options.backBufferHeight = height;
+    window_ = std::make_unique<SdlWindow>(options);
+}
+
+Rgb pixelAt(const RgbImage& image, int x, int y) {
+    const std::uint8_t* p = &image.pixels[(std::size_t(y) * image.width + x) * 3];
+    return {p[0], p[1], p[2]};
+}
+
+bool near(Rgb a, Rgb e, int t) { return std::abs(a.r - e.r) <= t && std::abs(a.g - e.g) <= t && std::abs(a.b - e.b) <= t; }
+
+std::string describe(Rgb c) {
+    return "(" + std::to_string(c.r) + ", " + std::to_string(c.g) + ", " + std::to_string(c.b) + ")";
+}
+
+void writeTestPng(const std::filesystem::path& path, int w, int h, std::uint32_t (*colour)(int, int)) {
+    std::vector<std::uint32_t> pixels(std::size_t(w) * h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) pixels[std::size_t(y) * w + x] = colour(x, y);
+    SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(pixels.data(), w, h, 32, w * 4, SDL_PIXELFORMAT_ARGB8888);
+    std::filesystem::create_directories(path.parent_path());
+    IMG_SavePNG(s, path.string().c_str());
+    SDL_FreeSurface(s);
+}
+
+} // namespace zamp::test

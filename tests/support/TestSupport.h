@@ -1,0 +1,58 @@
+// Helpers shared by the tests: temporary folders, running the real executable, offscreen
+// OpenGL devices and pixel probes.
+#pragma once
+
+#include "platform/SdlWindow.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace zamp::test {
+
+// A fresh folder under the system's temporary folder, removed again at the end.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    const std::filesystem::path& path() const { return path_; }
+    // Writes `content` to path()/relative, creating folders on the way; returns the full path.
+    std::filesystem::path write(const std::string& relative, const std::string& content) const;
+
+private:
+    std::filesystem::path path_;
+};
+
+struct RunResult {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs the zamp executable with `args` from the folder `cwd`.
+RunResult runZamp(const std::vector<std::string>& args, const std::filesystem::path& cwd);
+
+// An offscreen window with a real OpenGL device (Mesa works without a display).
+class OffscreenGl {
+public:
+    explicit OffscreenGl(int width = 1024, int height = 768);
+    GlDevice& device() { return window_->device(); }
+
+private:
+    std::unique_ptr<SdlWindow> window_;
+};
+
+struct Rgb {
+    int r, g, b;
+};
+Rgb pixelAt(const RgbImage& image, int x, int y);
+// Within `tolerance` 8-bit steps on every channel.
+bool near(Rgb actual, Rgb expected, int tolerance = 1);
+std::string describe(Rgb c);
+
+// Writes a PNG of w x h pixels filled by `colour(x, y)` (0xAARRGGBB).
+void writeTestPng(const std::filesystem::path& path, int w, int h, std::uint32_t (*colour)(int x, int y));
+
+} // namespace zamp::test
