@@ -34,11 +34,26 @@ std::optional<ArgbImage> readImageFile(const std::string& path) {
     return image;
 }
 
-void writePng(const std::string& path, const RgbImage& image) {
-    SurfacePtr surface(SDL_CreateRGBSurfaceWithFormatFrom(const_cast<std::uint8_t*>(image.pixels.data()), image.width,
-                                                          image.height, 24, image.width * 3, SDL_PIXELFORMAT_RGB24));
-    if (!surface || IMG_SavePNG(surface.get(), path.c_str()) != 0)
+namespace {
+
+void save(SDL_Surface* surface, const std::string& path) {
+    SurfacePtr owned(surface);
+    if (!surface || IMG_SavePNG(surface, path.c_str()) != 0)
         throw std::string("Cannot write ") + path + ": " + SDL_GetError();
+}
+
+} // namespace
+
+void writePng(const std::string& path, const RgbImage& image) {
+    save(SDL_CreateRGBSurfaceWithFormatFrom(const_cast<std::uint8_t*>(image.pixels.data()), image.width, image.height,
+                                            24, image.width * 3, SDL_PIXELFORMAT_RGB24),
+         path);
+}
+
+void writePng(const std::string& path, const ArgbImage& image) {
+    save(SDL_CreateRGBSurfaceWithFormatFrom(const_cast<std::uint32_t*>(image.pixels.data()), image.width, image.height,
+                                            32, image.width * 4, SDL_PIXELFORMAT_ARGB8888),
+         path);
 }
 
 } // namespace zamp

@@ -22,5 +22,7 @@ std::optional<ArgbImage> readImageFile(const std::string& path);
 
 // Throws a std::string naming the path when the file cannot be written.
 void writePng(const std::string& path, const RgbImage& image);
+// The same for a picture with alpha.
+void writePng(const std::string& path, const ArgbImage& image);
 
 } // namespace zamp
