@@ -96,18 +96,30 @@ TEST(MainLoop, NanTimesEndTheLoop) {
 }
 
 TEST(FrameClock, NeverYieldsAZeroDelta) {
-    // The counter repeats each value 50 times: a tick must wait until the time differs from
-    // the stored (float) last time. Against the float, a repeated counter value may already
-    // differ by its rounding, so the delta can be a rounding step either way, but never 0.
+    // The counter repeats each value 50 times. At 1024 ticks a second every time is exact in
+    // a float, so a repeated value equals the stored last time and the tick must wait for
+    // the counter to move on.
     std::uint64_t reads = 0;
-    FrameClock clock({[] { return std::uint64_t(1000000); }, [&reads] { return (reads++ / 50) * 7; }});
+    FrameClock clock({[] { return std::uint64_t(1024); }, [&reads] { return (reads++ / 50) * 7; }});
     clock.reset();
     EXPECT_EQ(clock.delta(), 0.0f);
     for (int i = 0; i < 200; ++i) {
         clock.tick();
+        ASSERT_EQ(clock.delta(), 7.0f / 1024) << "tick " << i;
+    }
+    EXPECT_EQ(clock.lastTime(), 200 * 7.0f / 1024);
+}
+
+TEST(FrameClock, RoundingOfTheStoredTimeNeverGivesZero) {
+    // With times that a float cannot hold, a repeated counter value differs from the stored
+    // (rounded) last time by its rounding: the delta may be a rounding step, never 0.
+    std::uint64_t reads = 0;
+    FrameClock clock({[] { return std::uint64_t(1000000); }, [&reads] { return (reads++ / 50) * 7; }});
+    clock.reset();
+    for (int i = 0; i < 200; ++i) {
+        clock.tick();
         ASSERT_NE(clock.delta(), 0.0f) << "tick " << i;
     }
-    EXPECT_NEAR(clock.lastTime(), 200 * 7e-6, 1e-6);
 }
 
 } // namespace

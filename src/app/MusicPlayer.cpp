@@ -1,0 +1,71 @@
+#include "app/MusicPlayer.h"
+
+#include "platform/AudioOutput.h"
+
+#include <chrono>
+#include <thread>
+
+namespace zamp {
+
+namespace {
+
+constexpr int kFadeMilliseconds = 200;
+// The program's last sound must be heard to the end: the wait is never shorter than this,
+// even though the fade itself takes less.
+constexpr auto kLeastFadeWait = std::chrono::milliseconds(300);
+// The fade advances only as the device consumes audio. A device that stopped doing so
+// (unplugged, suspended) would otherwise keep the program from ever exiting.
+constexpr auto kMostFadeWait = std::chrono::seconds(3);
+
+} // namespace
+
+MusicPlayer::MusicPlayer(bool silent) : silent_(silent) {}
+
+MusicPlayer::~MusicPlayer() { close(); }
+
+void MusicPlayer::close() {
+    track_.reset();
+    output_.reset();
+    startSeconds_ = 0.0f;
+}
+
+bool MusicPlayer::load(const std::string& path) {
+    // A second load starts afresh: the old music and output go first, and the output is
+    // opened again so that a changed silent choice takes effect.
+    close();
+    output_ = AudioOutput::open(silent_ ? AudioOutput::Target::SilentOnly : AudioOutput::Target::DeviceOrSilent);
+    if (!output_) {
+        return false;
+    }
+    track_ = output_->loadMusic(path);
+    return track_ != nullptr;
+}
+
+void MusicPlayer::seek(float seconds) {
+    if (!loaded()) {
+        return;
+    }
+    startSeconds_ = seconds;
+}
+
+void MusicPlayer::play() {
+    if (!loaded()) {
+        return;
+    }
+    track_->play(startSeconds_);
+}
+
+void MusicPlayer::fadeOut() {
+    if (!loaded()) {
+        return;
+    }
+    const auto start = std::chrono::steady_clock::now();
+    track_->startFadeOut(kFadeMilliseconds);
+    std::this_thread::sleep_for(kLeastFadeWait);
+    while (track_->fadingOut() && std::chrono::steady_clock::now() - start < kMostFadeWait) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    close();
+}
+
+} // namespace zamp

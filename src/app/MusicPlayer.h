@@ -1,0 +1,51 @@
+// The show's one piece of music: loaded and positioned while the script runs, started just
+// before the frame clock, faded out after the main loop. Nothing here reports a failure:
+// without a sound device the music plays silently, and a file that is no music leaves the
+// player unloaded, so the show runs without it.
+#pragma once
+
+#include <memory>
+#include <string>
+
+namespace zamp {
+
+class AudioOutput;
+class MusicTrack;
+
+class MusicPlayer {
+public:
+    // `silent` opens no sound device at all, only SDL's silent driver (offline rendering).
+    explicit MusicPlayer(bool silent = false);
+    ~MusicPlayer();
+    MusicPlayer(const MusicPlayer&) = delete;
+    MusicPlayer& operator=(const MusicPlayer&) = delete;
+
+    // Chooses the output for the next `load`; one already open is kept until then.
+    void setSilent(bool silent) { silent_ = silent; }
+
+    // Opens the output (the sound device, else the silent driver) and the file at `path`
+    // exactly as given, as a stream or else as a module. False when it is neither; then the
+    // player is unloaded (any music it had before is gone too) and the output stays open.
+    bool load(const std::string& path);
+    // Where a stream starts when `play` is called, in seconds. Only while loaded; a module
+    // always starts from its beginning.
+    void seek(float seconds);
+    // Starts playback, looping forever. Only while loaded.
+    void play();
+    // Only while loaded: lowers the volume to silence over 200 ms, waits at least 300 ms and
+    // until the fade has finished, then closes the output; the player is unloaded after.
+    void fadeOut();
+
+    bool loaded() const { return track_ != nullptr; }
+
+private:
+    void close();
+
+    bool silent_;
+    float startSeconds_ = 0.0f;
+    // The track goes before the output it was loaded on (members die in reverse order).
+    std::unique_ptr<AudioOutput> output_;
+    std::unique_ptr<MusicTrack> track_;
+};
+
+} // namespace zamp

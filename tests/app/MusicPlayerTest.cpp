@@ -1,0 +1,287 @@
+// MusicPlayer against SDL_mixer: what the player really outputs is captured through SDL's
+// `disk` driver and measured (level, pitch, timing). All test audio is made here.
+#include "app/MusicPlayer.h"
+
+#include "app/MusicTestAudio.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+namespace zamp {
+namespace {
+
+using namespace testaudio;
+using Clock = std::chrono::steady_clock;
+
+class MusicPlayerTest : public ::testing::Test {
+protected:
+    // Each test chooses its driver; without one of its own it gets the silent one, so that
+    // no test depends on the machine having sound.
+    void SetUp() override { ::setenv("SDL_AUDIODRIVER", "dummy", 1); }
+
+    void TearDown() override {
+        for (const auto& path : files_) {
+            std::error_code ignored;
+            std::filesystem::remove(path, ignored);
+        }
+    }
+
+    std::string file(const std::string& name, const std::vector<std::uint8_t>& bytes) {
+        const auto path = tempPath(name);
+        writeFile(path, bytes);
+        files_.push_back(path);
+        return path.string();
+    }
+
+    std::string textFile(const std::string& name, const std::string& text) {
+        return file(name, std::vector<std::uint8_t>(text.begin(), text.end()));
+    }
+
+    // Loads `path`, positions it, plays until the device has written `seconds` of audio,
+    // and returns the left channel of all of it.
+    static std::vector<float> capturePlaying(const std::string& path, double seconds, float startSeconds = 0.0f) {
+        DiskCapture capture;
+        {
+            MusicPlayer player;
+            EXPECT_TRUE(player.load(path));
+            player.seek(startSeconds);
+            player.play();
+            // The capture starts when the output opens, a little before play: allow for it.
+            EXPECT_TRUE(capture.waitFor(seconds + 0.5));
+        }
+        return capture.left();
+    }
+
+    // Expects the tone of [from, to) seconds after the music's first sound to have `hertz`.
+    static void expectPitch(const std::vector<float>& samples, double from, double to, double hertz) {
+        const std::size_t start = onset(samples);
+        ASSERT_LT(start, samples.size()) << "no sound at all";
+        const double measured = pitch(samples, start + frames(from), start + frames(to));
+        EXPECT_NEAR(measured, hertz, hertz * 0.02) << "between " << from << " s and " << to << " s";
+    }
+
+    std::vector<std::filesystem::path> files_;
+};
+
+TEST_F(MusicPlayerTest, StreamTonePlaysAtItsPitchAndLevel) {
+    const std::vector<std::pair<std::string, std::vector<std::uint8_t>>> streams = {
+        {"tone.wav", wavFile({{440.0, 2.0}})},
+        {"tone-22k.wav", wavFile({{440.0, 2.0}}, 22050)},
+        {"tone.flac", flacFile({{440.0, 2.0}})},
+    };
+    for (const auto& [name, bytes] : streams) {
+        SCOPED_TRACE(name);
+        const auto samples = capturePlaying(file(name, bytes), 1.0);
+        const std::size_t start = onset(samples);
+        ASSERT_LT(start, samples.size()) << "the capture is silent";
+        // A sine at half of full scale: RMS 0.354 when the music plays at full volume.
+        EXPECT_NEAR(rms(samples, start + frames(0.1), start + frames(0.9)), 0.354, 0.03);
+        expectPitch(samples, 0.1, 0.9, 440.0);
+    }
+}
+
+TEST_F(MusicPlayerTest, StreamShorterThanTheShowLoopsFromItsBeginning) {
+    // Half a second per pass; four passes are captured, each low then high.
+    const auto samples = capturePlaying(file("short.wav", wavFile({{440.0, 0.25}, {880.0, 0.25}})), 2.0);
+    for (int pass = 0; pass < 4; ++pass) {
+        SCOPED_TRACE(pass);
+        const double begin = pass * 0.5;
+        expectPitch(samples, begin + 0.02, begin + 0.23, 440.0);
+        expectPitch(samples, begin + 0.27, begin + 0.48, 880.0);
+    }
+}
+
+TEST_F(MusicPlayerTest, SeekPositionsAStreamAndLoopsGoBackToItsBeginning) {
+    const std::vector<Tone> tones = {{440.0, 1.0}, {880.0, 1.0}};
+    const auto twoPart = file("two-part.wav", wavFile(tones));
+    for (const auto& path : {twoPart, file("two-part.flac", flacFile(tones))}) {
+        SCOPED_TRACE(path + " one second in: the second half, then the whole file again");
+        const auto samples = capturePlaying(path, 2.2, 1.0f);
+        expectPitch(samples, 0.05, 0.95, 880.0);
+        expectPitch(samples, 1.05, 1.95, 440.0);
+    }
+    {
+        SCOPED_TRACE("past the end: from the beginning");
+        const auto samples = capturePlaying(twoPart, 1.2, 10.0f);
+        expectPitch(samples, 0.05, 0.95, 440.0);
+    }
+    {
+        SCOPED_TRACE("a seek before load is forgotten");
+        DiskCapture capture;
+        {
+            MusicPlayer player;
+            player.seek(1.0f);
+            ASSERT_TRUE(player.load(twoPart));
+            player.play();
+            ASSERT_TRUE(capture.waitFor(1.5));
+        }
+        expectPitch(capture.left(), 0.05, 0.95, 440.0);
+    }
+}
+
+TEST_F(MusicPlayerTest, FadeOutEndsInSilenceAndTakesAtLeast300ms) {
+    DiskCapture capture;
+    MusicPlayer player;
+    ASSERT_TRUE(player.load(file("fade.wav", wavFile({{440.0, 3.0}}))));
+    player.play();
+    ASSERT_TRUE(capture.waitFor(1.0));
+
+    const auto before = Clock::now();
+    player.fadeOut();
+    const auto took = Clock::now() - before;
+    EXPECT_GE(took, std::chrono::milliseconds(300));
+    EXPECT_LT(took, std::chrono::milliseconds(1500));
+    EXPECT_FALSE(player.loaded());
+    // The output is closed: the device writes no more.
+    const double written = capture.secondsWritten();
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_EQ(capture.secondsWritten(), written) << "the output is still open";
+
+    // The capture is complete. Follow the peak level in 10 ms
+    // blocks from the steady tone to the first block of the silence that ends the capture.
+    const auto samples = capture.left();
+    const std::size_t start = onset(samples);
+    ASSERT_LT(start, samples.size());
+    const std::size_t block = frames(0.01);
+    auto peak = [&](std::size_t at) {
+        float most = 0.0f;
+        for (std::size_t i = at; i < std::min(at + block, samples.size()); ++i) {
+            most = std::max(most, std::fabs(samples[i]));
+        }
+        return most;
+    };
+    const float steady = peak(start + frames(0.2));
+    ASSERT_GT(steady, 0.4f);
+    std::size_t fadeStart = start;
+    while (fadeStart < samples.size() && peak(fadeStart) > 0.95f * steady) {
+        fadeStart += block;
+    }
+    std::size_t silence = samples.size();
+    while (silence > 0 && samples[silence - 1] == 0.0f) {
+        --silence;
+    }
+    ASSERT_LT(fadeStart, samples.size()) << "the level never fell";
+    EXPECT_GT(fadeStart, start + frames(0.5)) << "the fade began before fadeOut";
+    const double fadeSeconds = static_cast<double>(silence - fadeStart) / kAudioSampleRate;
+    EXPECT_GT(fadeSeconds, 0.15);
+    EXPECT_LT(fadeSeconds, 0.26);
+    // The fade goes down, not off: half-way through it the tone is still there but quieter.
+    const float middle = peak(fadeStart + (silence - fadeStart) / 2);
+    EXPECT_GT(middle, 0.1f * steady);
+    EXPECT_LT(middle, 0.8f * steady);
+    EXPECT_GT(samples.size() - silence, frames(0.1)) << "the output closed before the fade ended";
+}
+
+TEST_F(MusicPlayerTest, GeneratedModulePlaysLoopsAndIgnoresSeek) {
+    // 428 and 214 are ProTracker's C-2 and C-3; a pass is 0.96 s of each.
+    const auto module = file("test.mod", modFile(428, 214));
+    const double low = modHertz(428);
+    const double high = modHertz(214);
+    for (float startSeconds : {0.0f, 1.0f}) {
+        SCOPED_TRACE(startSeconds);
+        const auto samples = capturePlaying(module, 4.0, startSeconds);
+        for (int pass = 0; pass < 2; ++pass) {
+            SCOPED_TRACE(pass);
+            const double begin = pass * 1.92;
+            expectPitch(samples, begin + 0.1, begin + 0.85, low);
+            expectPitch(samples, begin + 1.06, begin + 1.82, high);
+        }
+    }
+}
+
+TEST_F(MusicPlayerTest, FileThatIsNoMusicLeavesThePlayerUnloadedWithoutAMessage) {
+    const std::vector<std::string> notMusic = {
+        textFile("notes.txt", "This is not music, only a line of text.\n"),
+        // A text file that libmodplug would take for a tune in ABC notation.
+        textFile("tune.txt", "X:1\nT:Not music\nK:C\nCDEF GABc|\n"),
+        file("empty.ogg", {}),
+        file("noise.mod", std::vector<std::uint8_t>(4000, 0xA5)),
+        (std::filesystem::temp_directory_path() / "zamp-no-such-music.ogg").string(),
+    };
+    for (const auto& path : notMusic) {
+        SCOPED_TRACE(path);
+        ::testing::internal::CaptureStderr();
+        MusicPlayer player;
+        EXPECT_FALSE(player.load(path));
+        EXPECT_FALSE(player.loaded());
+        player.seek(1.0f);
+        player.play();
+        const auto before = Clock::now();
+        player.fadeOut();
+        EXPECT_LT(Clock::now() - before, std::chrono::milliseconds(100)) << "fadeOut waited with nothing loaded";
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    }
+}
+
+TEST_F(MusicPlayerTest, SecondLoadReplacesTheFirstMusic) {
+    const auto first = file("first.wav", wavFile({{440.0, 2.0}}));
+    const auto second = file("second.wav", wavFile({{880.0, 2.0}}));
+    {
+        SCOPED_TRACE("load, load, play");
+        DiskCapture capture;
+        {
+            MusicPlayer player;
+            ASSERT_TRUE(player.load(first));
+            ASSERT_TRUE(player.load(second));
+            player.play();
+            ASSERT_TRUE(capture.waitFor(1.5));
+        }
+        expectPitch(capture.left(), 0.05, 0.95, 880.0);
+    }
+    {
+        SCOPED_TRACE("a failed second load leaves nothing playing");
+        DiskCapture capture;
+        {
+            MusicPlayer player;
+            ASSERT_TRUE(player.load(first));
+            player.play();
+            ASSERT_TRUE(capture.waitFor(0.3));
+            // The output is opened afresh (its capture starts again) and stays silent.
+            EXPECT_FALSE(player.load(textFile("second.txt", "no music\n")));
+            EXPECT_FALSE(player.loaded());
+            player.play();
+            ASSERT_TRUE(capture.waitFor(0.5));
+        }
+        const auto samples = capture.left();
+        EXPECT_EQ(onset(samples, 0.0f), samples.size()) << "music after a failed load";
+    }
+}
+
+TEST_F(MusicPlayerTest, WithoutADeviceTheSilentDriverStandsIn) {
+    ::setenv("SDL_AUDIODRIVER", "zamp-no-such-driver", 1);
+    MusicPlayer player;
+    ASSERT_TRUE(player.load(file("tone.wav", wavFile({{440.0, 0.5}}))));
+    player.seek(0.25f);
+    player.play();
+    const auto before = Clock::now();
+    player.fadeOut();
+    EXPECT_GE(Clock::now() - before, std::chrono::milliseconds(300));
+    EXPECT_FALSE(player.loaded());
+}
+
+TEST_F(MusicPlayerTest, SilentPlayerOpensNoDevice) {
+    const auto tone = file("tone.wav", wavFile({{440.0, 1.0}}));
+    for (bool byConstructor : {true, false}) {
+        SCOPED_TRACE(byConstructor ? "constructor" : "setSilent");
+        DiskCapture capture;  // the device that must stay closed
+        MusicPlayer player(byConstructor);
+        if (!byConstructor) {
+            player.setSilent(true);
+        }
+        ASSERT_TRUE(player.load(tone));
+        player.play();
+        player.fadeOut();
+        EXPECT_FALSE(player.loaded());
+        EXPECT_FALSE(std::filesystem::exists(capture.path()));
+    }
+}
+
+} // namespace
+} // namespace zamp
