@@ -85,6 +85,7 @@ void GlDevice::bindTarget() {
 }
 
 void GlDevice::clear(DWORD flags, D3DCOLOR color, float z, DWORD) {
+    ++deviceCalls_;
     bindTarget();
     GLbitfield bits = 0;
     if (flags & D3DCLEAR_TARGET) {
@@ -108,14 +109,19 @@ void GlDevice::clear(DWORD flags, D3DCOLOR color, float z, DWORD) {
 }
 
 bool GlDevice::beginScene() {
+    ++deviceCalls_;
     if (inScene_) return false;
     inScene_ = true;
     return true;
 }
 
-void GlDevice::endScene() { inScene_ = false; }
+void GlDevice::endScene() {
+    ++deviceCalls_;
+    inScene_ = false;
+}
 
 void GlDevice::present() {
+    ++deviceCalls_;
     if (!presentTarget_.swap) {
         glFlush();
         cache_.count();
@@ -135,6 +141,7 @@ void GlDevice::present() {
 }
 
 bool GlDevice::setRenderTarget(DWORD index, Surface* surface) {
+    ++deviceCalls_;
     auto* gls = dynamic_cast<GlSurface*>(surface);
     if (index != 0 || gls == nullptr || !gls->complete()) return false;
     target_ = gls;
@@ -191,6 +198,7 @@ void GlDevice::applyPipelineState() {
 }
 
 void GlDevice::drawSubset(const Mesh& mesh, DWORD attribute) {
+    ++deviceCalls_;
     // Every face of the player's meshes carries attribute 0.
     if (attribute != 0 || mesh.faceCount() == 0) return;
     if (!dynamic_cast<GlMeshData*>(mesh.deviceData.get())) {

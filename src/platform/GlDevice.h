@@ -33,15 +33,34 @@ public:
     void endScene() override;
     void present() override;
 
-    void setRenderState(D3DRENDERSTATETYPE state, DWORD value) override { state_.setRenderState(state, value); }
+    void setRenderState(D3DRENDERSTATETYPE state, DWORD value) override {
+        ++deviceCalls_;
+        state_.setRenderState(state, value);
+    }
     DWORD renderState(D3DRENDERSTATETYPE state) const override { return state_.renderState(state); }
-    void setTransform(DWORD type, const Matrix& m) override { state_.setTransform(type, m); }
+    void setTransform(DWORD type, const Matrix& m) override {
+        ++deviceCalls_;
+        state_.setTransform(type, m);
+    }
     const Matrix& transform(DWORD type) const override { return state_.transform(type); }
-    bool setLight(DWORD index, const Light& light) override { return state_.setLight(index, light); }
-    void lightEnable(DWORD index, bool enable) override { state_.lightEnable(index, enable); }
-    void setMaterial(const Material& m) override { state_.setMaterial(m); }
-    void setTexture(DWORD stage, Texture* t) override { state_.setTexture(stage, t); }
+    bool setLight(DWORD index, const Light& light) override {
+        ++deviceCalls_;
+        return state_.setLight(index, light);
+    }
+    void lightEnable(DWORD index, bool enable) override {
+        ++deviceCalls_;
+        state_.lightEnable(index, enable);
+    }
+    void setMaterial(const Material& m) override {
+        ++deviceCalls_;
+        state_.setMaterial(m);
+    }
+    void setTexture(DWORD stage, Texture* t) override {
+        ++deviceCalls_;
+        state_.setTexture(stage, t);
+    }
     void setTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) override {
+        ++deviceCalls_;
         state_.setTextureStageState(stage, type, value);
     }
 
@@ -56,6 +75,9 @@ public:
     void finish() { glFinish(); }
     // GL calls made so far by drawing, clearing and presenting.
     std::uint64_t glCalls() const { return cache_.calls(); }
+    // Calls of the device interface so far: what a translation without a state cache would
+    // turn into at least as many GL calls.
+    std::uint64_t deviceCalls() const { return deviceCalls_; }
 
 private:
     void bindTarget();
@@ -72,6 +94,7 @@ private:
     GlSurface* target_ = nullptr;
     bool inScene_ = false;
     bool blendFallbackReported_ = false;
+    std::uint64_t deviceCalls_ = 0;
 };
 
 } // namespace zamp

@@ -25,15 +25,18 @@ SdlWindow::SdlWindow(const WindowOptions& options)
         bbWidth = options.windowed ? options.width : mode.w;
         bbHeight = options.windowed ? options.height : mode.h;
     }
-    int windowWidth = options.windowed ? bbWidth : options.width;
-    int windowHeight = options.windowed ? bbHeight : options.height;
+    // Full screen, the window covers the desktop from the start: without a window manager
+    // nothing would resize a smaller one.
+    const bool fullScreen = !options.windowed && !options.offscreen;
+    int windowWidth = options.windowed ? bbWidth : fullScreen ? mode.w : options.width;
+    int windowHeight = options.windowed ? bbHeight : fullScreen ? mode.h : options.height;
 
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
-    if (!options.windowed && !options.offscreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+    if (fullScreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
     window_ = SDL_CreateWindow(options.title.c_str(), 0, 0, windowWidth, windowHeight, flags);
     if (!window_) throw std::string("pD3D->CreateDevice() Failed.");
     context_ = SDL_GL_CreateContext(window_);
