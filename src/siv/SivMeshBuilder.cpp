@@ -1,0 +1,102 @@
+// Mesh creation and the per-mesh checks of SIV scenes (declared in SivSceneBuilder.h); none of it
+// needs a device.
+#include "siv/SivSceneBuilder.h"
+
+#include <cstddef>
+
+namespace zamp {
+
+namespace {
+
+// From this many faces on, a mesh gets 32-bit indices; only the face count decides.
+constexpr std::size_t k32BitFaceCount = 65535;
+
+std::string meshMessage(const std::string& path, std::size_t meshIndex, const std::string& text) {
+    return "File " + path + ": mesh " + std::to_string(meshIndex) + " " + text;
+}
+
+} // namespace
+
+std::unique_ptr<Mesh> buildSivMesh(const SivMesh& source, const std::string& path, std::size_t meshIndex) {
+    const std::size_t faceCount = source.faces.size();
+    const std::size_t vertexCount = source.vertices.size();
+    const DWORD options = faceCount >= k32BitFaceCount ? (D3DXMESH_SYSTEMMEM | D3DXMESH_32BIT) : D3DXMESH_SYSTEMMEM;
+    std::unique_ptr<Mesh> mesh =
+        Mesh::create(static_cast<DWORD>(faceCount), static_cast<DWORD>(vertexCount), options);
+    if (!mesh) throw std::string("D3DXCreateMeshFVF failed.");
+
+    // An index past the vertices would make a 16-bit mesh keep only its low bits and name some
+    // other vertex, or leave the mesh library to fail later without saying where: refuse it
+    // here, naming the face.
+    for (std::size_t f = 0; f < faceCount; ++f) {
+        for (std::int32_t index : source.faces[f].indices) {
+            if (index < 0 || static_cast<std::size_t>(index) >= vertexCount)
+                throw meshMessage(path, meshIndex,
+                                  "face " + std::to_string(f) + " uses vertex " + std::to_string(index) +
+                                      ", but the mesh has " + std::to_string(vertexCount) + " vertices.");
+        }
+    }
+    if (mesh->has32BitIndices()) {
+        auto indices = mesh->indices32();
+        for (std::size_t f = 0; f < faceCount; ++f)
+            for (std::size_t k = 0; k < 3; ++k) indices[f * 3 + k] = static_cast<std::uint32_t>(source.faces[f].indices[k]);
+    } else {
+        auto indices = mesh->indices16();
+        for (std::size_t f = 0; f < faceCount; ++f)
+            for (std::size_t k = 0; k < 3; ++k) indices[f * 3 + k] = static_cast<std::uint16_t>(source.faces[f].indices[k]);
+    }
+    // The mesh vertex is the first 32 bytes of the file's: position, normal, u, v.
+    static_assert(sizeof(MeshVertex) == offsetof(SivVertex, reserved));
+    auto vertices = mesh->vertices();
+    for (std::size_t v = 0; v < vertexCount; ++v) {
+        const SivVertex& in = source.vertices[v];
+        vertices[v] = MeshVertex{in.position, in.normal, in.u, in.v};
+    }
+    mesh->changed();
+
+    // The adjacency only feeds the optimisation; it is made as the utility library needs it.
+    std::vector<DWORD> adjacency;
+    if (!mesh->generateAdjacency(0.0f, adjacency)) throw "GenerateAdjacency() failed.";
+    if (!mesh->optimizeInPlace(D3DXMESHOPT_COMPACT | D3DXMESHOPT_VERTEXCACHE)) throw "OptimizeInPlace() failed";
+    return mesh;
+}
+
+const SivMaterial& sivMeshMaterial(const SivFile& file, std::size_t meshIndex, const std::string& path) {
+    const std::int32_t materialIndex = file.meshes[meshIndex].faces.front().materialIndex;
+    if (materialIndex < 0 || static_cast<std::size_t>(materialIndex) >= file.materials.size())
+        throw meshMessage(path, meshIndex, "uses material " + std::to_string(materialIndex) +
+                                    ", but the file has " + std::to_string(file.materials.size()) + " materials.");
+    return file.materials[static_cast<std::size_t>(materialIndex)];
+}
+
+std::string sivMaterialTextureName(const SivFile& file, const SivMaterial& material, const std::string& path) {
+    // Only the first entry with the material's id counts, even when its name is empty.
+    for (std::size_t e = 0; e < file.textures.size(); ++e) {
+        const SivTextureEntry& entry = file.textures[e];
+        if (entry.textureId != material.textureId) continue;
+        const std::optional<std::string> name = sivTextureName(entry);
+        if (!name)
+            throw "File " + path + ": texture entry " + std::to_string(e) + " has a file name with no ending zero byte.";
+        return *name;
+    }
+    return {};
+}
+
+void checkSivScene(const SivFile& file, const std::string& path) {
+    for (std::size_t m = 0; m < file.meshes.size(); ++m) {
+        buildSivMesh(file.meshes[m], path, m);
+        sivMaterialTextureName(file, sivMeshMaterial(file, m, path), path);
+    }
+}
+
+Material sivMaterial(const SivMaterial& record) {
+    Material material;
+    material.diffuse = {record.diffuse.r, record.diffuse.g, record.diffuse.b, 1.0f};
+    material.ambient = {record.ambient.r, record.ambient.g, record.ambient.b, 1.0f};
+    material.specular = {record.specular.r, record.specular.g, record.specular.b, 1.0f};
+    material.emissive = {0.0f, 0.0f, 0.0f, 0.0f};
+    material.power = record.power;
+    return material;
+}
+
+} // namespace zamp

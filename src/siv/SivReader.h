@@ -1,0 +1,61 @@
+// A bounds-checked cursor over an inflated SIV stream. Every field, record and array of the
+// stream is taken with `read`, which never copies past the end: a read that does not fit
+// copies nothing and throws the underrun message.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <type_traits>
+#include <vector>
+
+namespace zamp {
+
+// Thrown as a plain character string (not a std::string), like every fixed message.
+inline constexpr const char* kSivUnderrunMessage = "aiai! sivread buffer underrun! kontakt vek asap!";
+
+class SivReader {
+public:
+    // `data` must outlive the reader and hold at most 2^32 - 1 bytes (the stream's size comes
+    // from a 32-bit field of the container).
+    explicit SivReader(std::span<const std::uint8_t> data);
+
+    // Copies the next byteCount bytes to `destination` and moves past them. Throws
+    // kSivUnderrunMessage, copying nothing, when fewer than byteCount bytes remain.
+    void read(void* destination, std::uint32_t byteCount);
+
+    template <class Record>
+    Record read() {
+        static_assert(std::is_trivially_copyable_v<Record>);
+        Record record;
+        read(&record, sizeof(Record));
+        return record;
+    }
+
+    // `count` records back to back. A count that the remaining bytes cannot hold fails before
+    // anything is allocated, so a forged count cannot make the loader reserve memory; the
+    // message is the same underrun that reading the records one by one would end with.
+    template <class Record>
+    std::vector<Record> readArray(std::int32_t count) {
+        static_assert(std::is_trivially_copyable_v<Record>);
+        if (count <= 0) return {};
+        ensureAvailable(count, sizeof(Record));
+        std::vector<Record> records(static_cast<std::size_t>(count));
+        read(records.data(), static_cast<std::uint32_t>(static_cast<std::uint32_t>(count) * sizeof(Record)));
+        return records;
+    }
+
+    // Throws the underrun message unless `count` records of `recordSize` bytes remain.
+    void ensureAvailable(std::int32_t count, std::size_t recordSize) const;
+
+    std::uint32_t position() const { return position_; }
+    std::uint32_t size() const { return size_; }
+    std::uint32_t remaining() const { return size_ - position_; }
+
+private:
+    const std::uint8_t* data_;
+    std::uint32_t position_ = 0;
+    std::uint32_t size_;
+};
+
+} // namespace zamp

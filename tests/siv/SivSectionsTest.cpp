@@ -1,0 +1,187 @@
+// The six sections of the inflated stream: the writer and the parse step agree on every byte,
+// counts are trusted only as far as the stream holds them, and the stream ends where the last
+// key ends.
+#include "SivTestSupport.h"
+
+#include "siv/SivParse.h"
+#include "siv/SivReader.h"
+
+using namespace zamp;
+using namespace zamp::sivtest;
+
+namespace {
+
+template <class Record>
+bool sameBytes(const Record& a, const Record& b) {
+    return std::memcmp(&a, &b, sizeof(Record)) == 0;
+}
+
+template <class Record>
+bool sameRecords(const std::vector<Record>& a, const std::vector<Record>& b) {
+    return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(Record)) == 0);
+}
+
+Failure streamFailure(const std::vector<std::uint8_t>& stream) {
+    return failureOf([&] { parseSivStream(stream, "s.siv"); });
+}
+
+// A scene with two meshes and two tracks, so that counts of every section are above one.
+SivFile richScene() {
+    SivFile file = smallScene();
+    file.meshes.push_back(quadMesh(2, 1));
+    file.meshes[1].vertices.push_back(vertex(9, 9, 9));
+    file.materials.push_back(material(0.5f, 6, 1));
+    file.textures.push_back(makeSivTextureEntry(6, "wood.png"));
+    file.lights.push_back(light(kSivLightSpot));
+    file.tracks.push_back(track(kSivTrackRotation, 2, {key(1, {0, 0.5f, 0}, 0.75f, 0.1f, 0.2f, 0.3f)}));
+    file.mainHeader.reserved[3] = 1234;
+    file.sectionNames[2] = {'m', 'a', 't', 's', ' ', ' ', ' ', ' ', '!'};
+    return file;
+}
+
+} // namespace
+
+TEST(SivSections, WriterAndParserAgreeOnEveryRecord) {
+    const SivFile original = richScene();
+    const std::vector<std::uint8_t> stream = buildSivStream(original);
+    // 135 framing bytes, two meshes (80 + 4*56 + 2*16, 80 + 5*56 + 2*16), two textures, two
+    // materials, a camera, two lights, tracks with two keys and one.
+    EXPECT_EQ(stream.size(), 135u + (80 + 224 + 32) + (80 + 280 + 32) + 2 * 84 + 2 * 64 + 48 + 2 * 104 + (28 + 64) +
+                                 (28 + 32));
+
+    const SivFile parsed = parseSivFile(wrapSivStream(stream), "rich.siv");
+    EXPECT_TRUE(sameBytes(parsed.streamHeader, original.streamHeader));
+    EXPECT_EQ(parsed.mainHeader.reserved[3], 1234);
+    EXPECT_EQ(parsed.mainHeader.meshCount, 2);
+    EXPECT_EQ(parsed.mainHeader.trackCount, 2);
+    EXPECT_EQ(parsed.sectionNames, original.sectionNames);
+    ASSERT_EQ(parsed.meshes.size(), 2u);
+    for (std::size_t m = 0; m < 2; ++m) {
+        EXPECT_EQ(parsed.meshes[m].header.vertexCount, static_cast<std::int32_t>(original.meshes[m].vertices.size()));
+        EXPECT_EQ(parsed.meshes[m].header.objectId, original.meshes[m].header.objectId);
+        EXPECT_TRUE(sameRecords(parsed.meshes[m].vertices, original.meshes[m].vertices));
+        EXPECT_TRUE(sameRecords(parsed.meshes[m].faces, original.meshes[m].faces));
+    }
+    EXPECT_TRUE(sameRecords(parsed.textures, original.textures));
+    EXPECT_TRUE(sameRecords(parsed.materials, original.materials));
+    EXPECT_TRUE(sameRecords(parsed.cameras, original.cameras));
+    EXPECT_TRUE(sameRecords(parsed.lights, original.lights));
+    ASSERT_EQ(parsed.tracks.size(), 2u);
+    EXPECT_EQ(parsed.tracks[0].header.keyCount, 2);
+    EXPECT_TRUE(sameRecords(parsed.tracks[1].keys, original.tracks[1].keys));
+    EXPECT_EQ(sivTextureName(parsed.textures[1]), "wood.png");
+}
+
+TEST(SivSections, FieldsSitAtTheirFileOffsets) {
+    // Pins the byte layout independently of the structs: a hand-placed texture entry and a
+    // key must read back as the values written at those offsets.
+    SivFile file;
+    file.textures.push_back(makeSivTextureEntry(0, ""));
+    file.tracks.push_back(track(kSivTrackPosition, 0, {key(0, {})}));
+    std::vector<std::uint8_t> stream = buildSivStream(file);
+    const std::size_t textureAt = 17 + 64 + 9 + 9;
+    poke(stream, textureAt, std::int32_t{77});
+    std::memcpy(stream.data() + textureAt + 4, "abc", 4);
+    const std::size_t keyAt = stream.size() - 32;
+    poke(stream, stream.size() - 32 - 28 + 8, std::int32_t{42}); // track objectId
+    const float keyFields[8] = {1.5f, 2, 3, 4, 5, 6, 7, 8};
+    std::memcpy(stream.data() + keyAt, keyFields, sizeof keyFields);
+
+    const SivFile parsed = parseSivStream(stream, "s");
+    EXPECT_EQ(parsed.textures[0].textureId, 77);
+    EXPECT_EQ(sivTextureName(parsed.textures[0]), "abc");
+    EXPECT_EQ(parsed.tracks[0].header.objectId, 42);
+    const SivKey& k = parsed.tracks[0].keys[0];
+    EXPECT_EQ(k.time, 1.5f);
+    EXPECT_EQ(k.value, (Vec3{2, 3, 4}));
+    EXPECT_EQ(k.w, 5);
+    EXPECT_EQ(k.tension, 6);
+    EXPECT_EQ(k.continuity, 7);
+    EXPECT_EQ(k.bias, 8);
+}
+
+TEST(SivSections, CountsOfZeroOrLessAreEmptySections) {
+    SivFile file;
+    file.mainHeader = {{}, -1, 0, -100, -2147483647 - 1, -3, 0};
+    const std::vector<std::uint8_t> stream = buildSivStream(file, SivCounts::AsStored);
+    ASSERT_EQ(stream.size(), kSivMinimalStreamSize);
+    const SivFile parsed = parseSivStream(stream, "s");
+    EXPECT_TRUE(parsed.meshes.empty() && parsed.textures.empty() && parsed.materials.empty() &&
+                parsed.cameras.empty() && parsed.lights.empty() && parsed.tracks.empty());
+}
+
+TEST(SivSections, TheStreamEndsExactlyAfterTheLastKey) {
+    const std::vector<std::uint8_t> stream = buildSivStream(smallScene());
+    EXPECT_EQ(streamFailure(stream).kind, Failure::None);
+
+    std::vector<std::uint8_t> trailing = stream;
+    trailing.insert(trailing.end(), 77, 0xCD);
+    const SivFile withTrailing = parseSivStream(trailing, "s");
+    EXPECT_EQ(withTrailing.tracks.back().keys.size(), 2u);
+
+    // Every shorter stream, down to nothing, is an underrun: nothing can be left out.
+    for (std::size_t n = 0; n < stream.size(); ++n) {
+        const std::vector<std::uint8_t> cut(stream.begin(), stream.begin() + static_cast<std::ptrdiff_t>(n));
+        const Failure f = streamFailure(cut);
+        ASSERT_EQ(f.kind, Failure::CharPointer) << n;
+        ASSERT_EQ(f.text, kUnderrun) << n;
+    }
+    // The same through the container: one byte short of the last key, via the file's sizes.
+    std::vector<std::uint8_t> oneShort(stream.begin(), stream.end() - 1);
+    EXPECT_EQ(failureOf([&] { parseSivFile(wrapSivStream(oneShort), "s"); }).text, kUnderrun);
+}
+
+TEST(SivSections, CountsLargerThanTheStreamUnderrunBeforeAllocating) {
+    struct Case {
+        const char* what;
+        std::function<void(SivFile&)> forge;
+    };
+    const Case cases[] = {
+        {"meshCount", [](SivFile& f) { f.mainHeader.meshCount = 0x7FFFFFFF; }},
+        {"textureCount", [](SivFile& f) { f.mainHeader.textureCount = 2; }},
+        {"materialCount", [](SivFile& f) { f.mainHeader.materialCount = 0x40000000; }},
+        {"cameraCount", [](SivFile& f) { f.mainHeader.cameraCount = 2; }},
+        {"lightCount", [](SivFile& f) { f.mainHeader.lightCount = 0x7FFFFFFF; }},
+        {"trackCount", [](SivFile& f) { f.mainHeader.trackCount = 0x7FFFFFFF; }},
+        {"vertexCount", [](SivFile& f) { f.meshes[0].header.vertexCount = 0x7FFFFFFF; }},
+        // 76695845 * 56 wraps to 24 in 32-bit arithmetic; the check must not.
+        {"vertexCount wrapping", [](SivFile& f) { f.meshes[0].header.vertexCount = 76695845; }},
+        {"faceCount", [](SivFile& f) { f.meshes[0].header.faceCount = 100; }},
+        {"negative vertexCount", [](SivFile& f) { f.meshes[0].header.vertexCount = -1; }},
+        {"negative faceCount", [](SivFile& f) { f.meshes[0].header.faceCount = -2; }},
+        {"keyCount", [](SivFile& f) { f.tracks[0].header.keyCount = 3; }},
+    };
+    for (const Case& c : cases) {
+        SivFile file = smallScene();
+        file.mainHeader.meshCount = 1;
+        file.mainHeader.textureCount = 1;
+        file.mainHeader.materialCount = 1;
+        file.mainHeader.cameraCount = 1;
+        file.mainHeader.lightCount = 1;
+        file.mainHeader.trackCount = 1;
+        file.meshes[0].header.vertexCount = 4;
+        file.meshes[0].header.faceCount = 2;
+        file.tracks[0].header.keyCount = 2;
+        ASSERT_EQ(streamFailure(buildSivStream(file, SivCounts::AsStored)).kind, Failure::None) << c.what;
+        c.forge(file);
+        const Failure f = streamFailure(buildSivStream(file, SivCounts::AsStored));
+        EXPECT_EQ(f.kind, Failure::CharPointer) << c.what;
+        EXPECT_EQ(f.text, kUnderrun) << c.what;
+    }
+}
+
+TEST(SivSections, AKeyCountOfZeroOrLessMeansNoKeysFollow) {
+    SivFile file = smallScene();
+    file.tracks.push_back(track(kSivTrackPosition, 1, {}));
+    file.tracks.push_back(track(kSivTrackPosition, 1, {}));
+    std::vector<std::uint8_t> stream = buildSivStream(file);
+    // The last track header is the last 28 bytes; its keyCount sits 20 bytes in.
+    poke(stream, stream.size() - 28 + 20, std::int32_t{-9});
+    const SivFile parsed = parseSivStream(stream, "s");
+    ASSERT_EQ(parsed.tracks.size(), 3u);
+    EXPECT_EQ(parsed.tracks[0].keys.size(), 2u);
+    EXPECT_EQ(parsed.tracks[1].header.keyCount, 0);
+    EXPECT_TRUE(parsed.tracks[1].keys.empty());
+    EXPECT_EQ(parsed.tracks[2].header.keyCount, -9);
+    EXPECT_TRUE(parsed.tracks[2].keys.empty());
+}

@@ -1,0 +1,132 @@
+// The siv program as a user runs it: exit codes, where messages go, and a build followed by
+// info on the file it wrote.
+#include "siv/SivWriter.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace {
+
+struct Outcome {
+    int exitCode = -1;
+    std::string out; // stdout
+    std::string err; // stderr
+};
+
+class SivCommand : public ::testing::Test {
+protected:
+    SivCommand() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "zamp-siv-tool-XXXXXX").string();
+        if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+        dir = pattern;
+    }
+    ~SivCommand() override {
+        std::error_code ignored;
+        std::filesystem::remove_all(dir, ignored);
+    }
+
+    std::string path(const std::string& name) const { return (dir / name).string(); }
+
+    void writeText(const std::string& name, const std::string& text) const {
+        std::ofstream(path(name), std::ios::binary) << text;
+    }
+
+    static std::string slurp(const std::string& file) {
+        std::ifstream in(file, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+
+    Outcome run(const std::string& arguments) const {
+        const std::string out = path("stdout.txt"), err = path("stderr.txt");
+        const std::string command =
+            std::string("'") + SIV_TOOL_EXECUTABLE + "' " + arguments + " >'" + out + "' 2>'" + err + "'";
+        const int status = std::system(command.c_str());
+        Outcome result;
+        result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        result.out = slurp(out);
+        result.err = slurp(err);
+        return result;
+    }
+
+    std::filesystem::path dir;
+};
+
+const char* kDescription = R"(
+return {
+  textures = { { id = 1, file = "crate.png" } },
+  materials = { { diffuse = {1, 0.5, 0}, texture = 1 } },
+  meshes = { { id = 3, primitive = "torus", radius = 2, tube = 0.5 } },
+  cameras = { { position = {0, 2, -8}, positionTrack = 50 } },
+  lights = { { kind = "directional", direction = {0, -1, 1} } },
+  tracks = { { kind = "position", object = 50, keys = { { time = 0, value = {0, 2, -8} }, { time = 4, value = {8, 2, 0} } } } },
+}
+)";
+
+} // namespace
+
+TEST_F(SivCommand, WrongUsageExitsWithTwoAndAUsageLine) {
+    for (const char* arguments : {"", "frobnicate", "info", "info a b", "info --bogus f", "build only-one"}) {
+        const Outcome r = run(arguments);
+        EXPECT_EQ(r.exitCode, 2) << arguments;
+        EXPECT_EQ(r.err.rfind("usage: siv ", 0), 0u) << arguments;
+        EXPECT_TRUE(r.out.empty()) << arguments;
+    }
+    const Outcome help = run("--help");
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_EQ(help.out.rfind("usage: siv ", 0), 0u);
+}
+
+TEST_F(SivCommand, BuildThenInfoShowsWhatTheDescriptionAskedFor) {
+    writeText("scene.lua", kDescription);
+    const Outcome built = run("build '" + path("scene.lua") + "' '" + path("scene.siv") + "'");
+    ASSERT_EQ(built.exitCode, 0) << built.err;
+    EXPECT_NE(built.out.find("1 meshes"), std::string::npos) << built.out;
+
+    const Outcome info = run("info --keys '" + path("scene.siv") + "'");
+    ASSERT_EQ(info.exitCode, 0) << info.err;
+    EXPECT_TRUE(info.err.empty()) << info.err;
+    for (const char* expected :
+         {"header: 1 mesh, 1 texture, 1 material, 1 camera, 1 light, 1 track", "[0] object 3: 325 vertices, 576 faces, material 0, 16-bit indices",
+          "[0] id 1: \"crate.png\"", "diffuse (1, 0.5, 0)", "texture id 1, one-sided", "(track id 50)",
+          "[0] directional (kind 4)", "[0] position (kind 1) of object 50: 2 keys, times 0 .. 4", "t 4: value (8, 2, 0)"}) {
+        EXPECT_NE(info.out.find(expected), std::string::npos) << expected << "\n" << info.out;
+    }
+}
+
+TEST_F(SivCommand, BadFilesGiveThePlayersMessageAndExitOne) {
+    const Outcome missing = run("info '" + path("nothing.siv") + "'");
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_EQ(missing.err, path("nothing.siv") + " kan ikke \xC3\xA5pnes.\n") << "printed as UTF-8";
+    EXPECT_TRUE(missing.out.empty());
+
+    writeText("raw.siv", "PSIV\x07");
+    const Outcome raw = run("info '" + path("raw.siv") + "'");
+    EXPECT_EQ(raw.exitCode, 1);
+    EXPECT_EQ(raw.err, "File " + path("raw.siv") + " is not a SIV file.\n");
+
+    // A readable file whose mesh names a material that does not exist: listed, then refused.
+    zamp::SivFile file;
+    file.meshes.resize(1);
+    file.meshes[0].vertices.resize(3);
+    file.meshes[0].faces = {zamp::SivFace{{0, 1, 2}, 4}};
+    zamp::writeBinaryFile(path("badmaterial.siv"), zamp::encodeSivFile(file));
+    const Outcome badMaterial = run("info '" + path("badmaterial.siv") + "'");
+    EXPECT_EQ(badMaterial.exitCode, 1);
+    EXPECT_NE(badMaterial.out.find("[0] object 0: 3 vertices, 1 face, material 4"), std::string::npos)
+        << badMaterial.out;
+    EXPECT_EQ(badMaterial.err, "File " + path("badmaterial.siv") + ": mesh 0 uses material 4, but the file has 0 materials.\n");
+
+    writeText("scene2.lua", "return { meshes = { { primitive = 'plane' } } }");
+    const Outcome badDescription = run("build '" + path("scene2.lua") + "' '" + path("bad.siv") + "'");
+    EXPECT_EQ(badDescription.exitCode, 1);
+    EXPECT_EQ(badDescription.err, path("scene2.lua") +
+                                      ": meshes[1].material: no material 0 (materials are numbered from 0; there are 0)\n");
+    EXPECT_FALSE(std::filesystem::exists(path("bad.siv")));
+}

@@ -1,0 +1,107 @@
+// siv: inspect and make SIV scene files.
+//   siv info [--keys] FILE              what the file holds; a file the player would refuse
+//                                       gives the player's message on stderr and exit 1
+//   siv build DESCRIPTION.lua OUT.siv   a SIV file from a Lua scene description
+// Exit codes: 0 done, 1 bad file or description, 2 wrong usage.
+#include "ConsoleText.h"
+#include "LuaTable.h"
+#include "SivDescription.h"
+#include "SivInfo.h"
+
+#include "siv/SivParse.h"
+#include "siv/SivSceneBuilder.h"
+#include "siv/SivWriter.h"
+
+#include <cstring>
+#include <iostream>
+#include <string>
+#include <vector>
+
+using namespace zamp;
+using namespace zamp::sivtool;
+
+namespace {
+
+constexpr const char* kUsage = "usage: siv info [--keys] FILE | siv build DESCRIPTION.lua OUT.siv";
+
+int usage() {
+    std::cerr << kUsage << "\n";
+    return 2;
+}
+
+// Runs `action`, turning the loader's messages (std::string or plain character strings) and
+// description errors into one line on stderr and exit code 1.
+template <class Action>
+int reportingFailures(Action action) {
+    try {
+        return action();
+    } catch (const std::string& message) {
+        std::cerr << consoleText(message) << "\n";
+    } catch (const char* message) {
+        std::cerr << consoleText(message) << "\n";
+    } catch (const DescriptionError& error) {
+        std::cerr << consoleText(error.message) << "\n";
+    } catch (const std::exception& error) {
+        std::cerr << "siv: " << error.what() << "\n";
+    }
+    return 1;
+}
+
+int info(const std::string& path, const InfoOptions& options) {
+    return reportingFailures([&] {
+        const std::vector<std::uint8_t> bytes = readSivFileBytes(path);
+        const std::vector<std::uint8_t> stream = inflateSivContainer(bytes, path);
+        const SivFile file = parseSivStream(stream, path);
+        SivContainerHeader header;
+        std::memcpy(&header, bytes.data(), sizeof header);
+        printSivInfo(std::cout, file, header.compressedSize, header.uncompressedSize, options);
+        std::cout.flush();
+        // What the player would still refuse while building the scene (textures not loaded).
+        checkSivScene(file, path);
+        return 0;
+    });
+}
+
+int build(const std::string& descriptionPath, const std::string& outPath) {
+    return reportingFailures([&] {
+        const SivFile file = readSivDescription(descriptionPath);
+        checkSivScene(file, descriptionPath);
+        const std::vector<std::uint8_t> bytes = encodeSivFile(file);
+        writeBinaryFile(outPath, bytes);
+        std::cout << "wrote " << outPath << ": " << file.meshes.size() << " meshes, " << file.textures.size()
+                  << " textures, " << file.materials.size() << " materials, " << file.cameras.size() << " cameras, "
+                  << file.lights.size() << " lights, " << file.tracks.size() << " tracks (" << bytes.size()
+                  << " bytes)\n";
+        return 0;
+    });
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+        std::cout << kUsage << "\n";
+        return 0;
+    }
+    if (args.empty()) return usage();
+    if (args[0] == "info") {
+        InfoOptions options;
+        std::vector<std::string> files;
+        for (std::size_t i = 1; i < args.size(); ++i) {
+            if (args[i] == "--keys")
+                options.keys = true;
+            else if (args[i].size() > 1 && args[i][0] == '-')
+                return usage();
+            else
+                files.push_back(args[i]);
+        }
+        if (files.size() != 1) return usage();
+        return info(files[0], options);
+    }
+    if (args[0] == "build") {
+        if (args.size() != 3) return usage();
+        return build(args[1], args[2]);
+    }
+    return usage();
+}
