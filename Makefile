@@ -22,7 +22,7 @@ test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 bench: build
-	@if [ -x $(BUILD)/bench/run-benchmarks ]; then $(BUILD)/bench/run-benchmarks; else echo "no benchmarks yet"; fi
+	@bash $(BUILD)/bench/run-benchmarks
 
 clean:
 	rm -rf $(BUILD)
