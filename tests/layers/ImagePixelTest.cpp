@@ -7,11 +7,6 @@
 namespace zamp {
 namespace {
 
-using test::describe;
-using test::near;
-using test::pixelAt;
-using test::Rgb;
-
 struct PixelFixture : ::testing::Test {
     test::OffscreenGl gl{1024, 768};
     DemoApp app;
@@ -33,11 +28,7 @@ struct PixelFixture : ::testing::Test {
     }
 };
 
-#define EXPECT_PIXEL(image, x, y, ...)                                                                     \
-    do {                                                                                                   \
-        Rgb actual = pixelAt(image, x, y);                                                                 \
-        EXPECT_TRUE(near(actual, Rgb{__VA_ARGS__})) << "at " << (x) << "," << (y) << ": " << describe(actual); \
-    } while (0)
+#define EXPECT_PIXEL(image, x, y, ...) EXPECT_PIXEL_NEAR(image, x, y, 1, __VA_ARGS__)
 
 constexpr const char* kPlain = "createtexture(0, 0, 'plain') ";
 

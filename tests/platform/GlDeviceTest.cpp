@@ -12,8 +12,6 @@
 namespace zamp {
 namespace {
 
-using test::describe;
-using test::near;
 using test::pixelAt;
 using test::Rgb;
 
@@ -57,7 +55,7 @@ struct DeviceFixture : ::testing::Test {
 #define EXPECT_RGB(actual, ...)                                                          \
     do {                                                                                 \
         Rgb a_ = (actual);                                                               \
-        EXPECT_TRUE(near(a_, Rgb{__VA_ARGS__}, 2)) << #actual << " = " << describe(a_); \
+        EXPECT_TRUE(test::near(a_, Rgb{__VA_ARGS__}, 2)) << #actual << " = " << test::describe(a_); \
     } while (0)
 
 TEST_F(DeviceFixture, FreshDeviceHoldsDirect3DDefaults) {

@@ -10,11 +10,6 @@
 namespace zamp {
 namespace {
 
-using test::describe;
-using test::near;
-using test::pixelAt;
-using test::Rgb;
-
 struct ScenePixels : ::testing::Test {
     test::OffscreenGl gl{1024, 768};
     DemoApp app;
@@ -39,11 +34,7 @@ struct ScenePixels : ::testing::Test {
     }
 };
 
-#define EXPECT_PIXEL(image, x, y, ...)                                                                     \
-    do {                                                                                                   \
-        Rgb actual = pixelAt(image, x, y);                                                                 \
-        EXPECT_TRUE(near(actual, Rgb{__VA_ARGS__}, 2)) << "at " << (x) << "," << (y) << ": " << describe(actual); \
-    } while (0)
+#define EXPECT_PIXEL(image, x, y, ...) EXPECT_PIXEL_NEAR(image, x, y, 2, __VA_ARGS__)
 
 TEST_F(ScenePixels, QuadTenUnitsAwayIsTheSquareTheProjectionGives) {
     // Half size on screen: yScale / 10 * 384 = xScale / 10 * 512 = 68.8 pixels.

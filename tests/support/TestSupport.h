@@ -52,6 +52,14 @@ Rgb pixelAt(const RgbImage& image, int x, int y);
 bool near(Rgb actual, Rgb expected, int tolerance = 1);
 std::string describe(Rgb c);
 
+// Expects the pixel at (x, y) of `image` within `tolerance` 8-bit steps of (r, g, b).
+#define EXPECT_PIXEL_NEAR(image, x, y, tolerance, ...)                                                 \
+    do {                                                                                               \
+        ::zamp::test::Rgb actual_ = ::zamp::test::pixelAt(image, x, y);                                 \
+        EXPECT_TRUE(::zamp::test::near(actual_, ::zamp::test::Rgb{__VA_ARGS__}, tolerance))             \
+            << "at " << (x) << "," << (y) << ": " << ::zamp::test::describe(actual_);                   \
+    } while (0)
+
 // Writes a PNG of w x h pixels filled by `colour(x, y)` (0xAARRGGBB).
 void writeTestPng(const std::filesystem::path& path, int w, int h, std::uint32_t (*colour)(int x, int y));
 
