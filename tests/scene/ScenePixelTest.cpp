@@ -147,5 +147,26 @@ TEST_F(ScenePixels, CaptureIntoAWideTargetStaysSquare) {
     EXPECT_PIXEL(img, 256, 128 + half + 3, 0, 0, 0);
 }
 
+TEST_F(ScenePixels, CaptureLargerThanTheBackBufferKeepsItsDepth) {
+    // Depth matters beyond the back buffer's 1024 by 768: the far quad is drawn after the near
+    // one and must stay hidden behind it everywhere, also at x = 1900.
+    app.device->setRenderState(D3DRS_AMBIENT, 0x00FFFFFF);
+    Scene& s = scene();
+    test::addMesh(s, test::makeFacingQuad(20, 20), {0, 0, 0}, test::plainMaterial({0, 0, 0, 1}, {0, 1, 0, 1}));
+    test::addMesh(s, test::makeFacingQuad(40, 40), {0, 0, 5}, test::plainMaterial({0, 0, 0, 1}, {1, 0, 0, 1}));
+    sceneLayer(0, 20);
+    TextureRecord& rt = app.textures.createRenderTarget(*app.device, "big", 2048, 2048);
+    auto capture = std::make_unique<CaptureLayer>(rt);
+    capture->start = 0, capture->end = 100;
+    app.script.layers.addCapture(std::move(capture));
+    frame();
+    ASSERT_TRUE(app.device->setRenderTarget(0, rt.surface));
+    auto img = app.device->readRenderTarget();
+    ASSERT_EQ(img.width, 2048);
+    EXPECT_PIXEL(img, 1900, 1024, 0, 255, 0);
+    EXPECT_PIXEL(img, 1024, 1900, 0, 255, 0);
+    EXPECT_PIXEL(img, 1024, 1024, 0, 255, 0);
+}
+
 } // namespace
 } // namespace zamp
