@@ -75,7 +75,8 @@ int runPlayer(DemoApp& app, const CommandLine& cl) {
         reportError("Unknown Error. Something bad happened!", "Error", box);
         return 1;
     }
-    app.music.fadeOut();
+    // Offline runs never started the music: there is nothing to fade.
+    if (!cl.offline()) app.music.fadeOut();
     app.script.layers.deleteAll();
     return 0;
 }
