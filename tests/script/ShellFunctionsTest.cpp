@@ -1,5 +1,7 @@
 #include "app/DemoApp.h"
+#include "app/MusicTestAudio.h"
 #include "support/RecordingDevice.h"
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 #include <lua.hpp>
@@ -93,6 +95,23 @@ TEST_F(ScriptFixture, RandomOfZeroEndsTheRunWithAMessage) {
     } catch (const std::string& message) {
         EXPECT_EQ(message, "random: n must not be 0");
     }
+}
+
+} // namespace
+} // namespace zamp
+
+namespace zamp {
+namespace {
+
+TEST_F(ScriptFixture, LoadMusicIsSilentAboutFilesThatAreNoMusic) {
+    test::TempDir dir;
+    auto text = dir.write("notes.txt", "this is not music, only words\n");
+    app.music.setSilent(true);
+    EXPECT_EQ(run("starttime(30) loadmusic('" + text.string() + "')"), 0);
+    EXPECT_FALSE(app.music.loaded());
+    testaudio::writeFile(dir.path() / "tone.wav", testaudio::wavFile({{440, 0.5}}));
+    EXPECT_EQ(run("loadmusic('" + (dir.path() / "tone.wav").string() + "')"), 0);
+    EXPECT_TRUE(app.music.loaded());
 }
 
 } // namespace
