@@ -34,6 +34,9 @@ void layer(DemoApp& app, ScriptArgs& args) {
     }
 }
 
+namespace {
+
+// The layer named by the argument at `index`, which must be a number `layer` returned.
 Layer& layerArgument(DemoApp& app, ScriptArgs& args, int index) {
     int number = args.integer(index);
     Layer* found = app.script.layers.at(number);
@@ -42,6 +45,8 @@ Layer& layerArgument(DemoApp& app, ScriptArgs& args, int index) {
             std::to_string(int(app.script.layers.size()) - 1) + ")";
     return *found;
 }
+
+} // namespace
 
 void start(DemoApp& app, ScriptArgs& args) { layerArgument(app, args, 2).start = args.real(1); }
 

@@ -4,18 +4,17 @@
 
 namespace zamp {
 
-SdlWindow::VideoSubsystem::VideoSubsystem() : ok(SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {}
+SdlWindow::VideoSubsystem::VideoSubsystem(bool offscreen) {
+    if (offscreen) SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
+    ok = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+}
 
 SdlWindow::VideoSubsystem::~VideoSubsystem() {
     if (ok) SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 
-static void selectOffscreenDriver(bool offscreen) {
-    if (offscreen) SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
-}
-
 SdlWindow::SdlWindow(const WindowOptions& options)
-    : video_((selectOffscreenDriver(options.offscreen), VideoSubsystem{})), offscreen_(options.offscreen) {
+    : video_(options.offscreen), offscreen_(options.offscreen) {
     if (!video_.ok) throw std::string("Direct3DCreate9() Failed.");
     SDL_DisplayMode mode;
     if (SDL_GetDesktopDisplayMode(0, &mode) != 0) throw std::string("GetAdapterDisplayMode() Failed.");

@@ -47,9 +47,10 @@ private:
     static int watchEvents(void* self, SDL_Event* event);
 
     struct VideoSubsystem {
-        VideoSubsystem();
+        // Offscreen selects SDL's driver that needs no display.
+        explicit VideoSubsystem(bool offscreen);
         ~VideoSubsystem();
-        bool ok;
+        bool ok = false;
     } video_;
     SDL_Window* window_ = nullptr;
     SDL_GLContext context_ = nullptr;
