@@ -5,8 +5,9 @@
 // Built by `make bench` (bench/CMakeLists.txt), which runs it with the other benchmarks.
 // The baseline is zlib's own inflate of the same payload: the parse step's ratio to it shows
 // what the loader adds to the one unavoidable cost.
-#include "layers/TextureRegistry.h"
-#include "siv/Scene.h"
+#include "platform/Platform.h"
+#include "show/Scene.h"
+#include "show/TextureRegistry.h"
 #include "siv/SivParse.h"
 #include "siv/SivWriter.h"
 
@@ -42,6 +43,8 @@ public:
     std::unique_ptr<Texture> createTexture(int, int, DWORD, D3DFORMAT) override { return nullptr; }
     void drawSubset(const Mesh&, DWORD) override {}
     RgbImage readRenderTarget() override { return {}; }
+    void finish() override {}
+    Counters counters() const override { return {}; }
 
 private:
     Matrix identity_ = Matrix::identity();
@@ -121,10 +124,11 @@ int main() {
                 inflated / 1e6 / parse);
 
     IdleDevice device;
+    const auto imageFiles = openImageFiles();
     TextureRegistry textures;
     const double load = bestSeconds(3, [&] {
         SceneList scenes;
-        scenes.loadSiv(device, textures, path, "bench");
+        scenes.loadSiv(device, *imageFiles, textures, path, "bench");
     });
     std::printf("whole load:  %7.1f ms  %7.1f MB/s of file  %7.1f MB/s inflated\n", load * 1e3, fileMb / load,
                 inflated / 1e6 / load);

@@ -1,7 +1,8 @@
 #include "app/CommandLine.h"
 
+#include "core/Error.h"
+
 #include <cmath>
-#include <stdexcept>
 
 namespace zamp {
 
@@ -20,7 +21,7 @@ double parseNumber(const std::string& option, const std::string& text) {
         used = 0;
     }
     if (used == 0 || used != text.size() || !std::isfinite(value))
-        throw std::invalid_argument(option + " needs a number, not '" + text + "'");
+        throw Error(option + " needs a number, not '" + text + "'");
     return value;
 }
 
@@ -29,7 +30,7 @@ void parseSize(const std::string& text, int& width, int& height) {
     auto part = [&](const std::string& s) {
         double v = x == std::string::npos ? 0 : parseNumber("--size", s);
         if (v < 1 || v > 16384 || v != std::floor(v))
-            throw std::invalid_argument("--size needs WIDTHxHEIGHT in whole pixels (1 to 16384), not '" + text + "'");
+            throw Error("--size needs WIDTHxHEIGHT in whole pixels (1 to 16384), not '" + text + "'");
         return int(v);
     };
     if (x == std::string::npos) part("");
@@ -45,7 +46,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         auto value = [&]() -> const std::string& {
-            if (i + 1 >= args.size()) throw std::invalid_argument(a + " needs a value");
+            if (i + 1 >= args.size()) throw Error(a + " needs a value");
             return args[++i];
         };
         if (a == "--windowed") {
@@ -56,29 +57,29 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
             cl.renderDir = value();
         } else if (a == "--fps") {
             cl.fps = parseNumber(a, value());
-            if (cl.fps <= 0) throw std::invalid_argument("--fps needs a number above 0");
+            if (cl.fps <= 0) throw Error("--fps needs a number above 0");
         } else if (a == "--at") {
             cl.at.push_back(parseNumber(a, value()));
         } else if (a == "--bench") {
             double n = parseNumber(a, value());
-            if (n < 1 || n != std::floor(n) || n > 1e9) throw std::invalid_argument("--bench needs a frame count of 1 or more");
+            if (n < 1 || n != std::floor(n) || n > 1e9) throw Error("--bench needs a frame count of 1 or more");
             cl.benchFrames = long(n);
         } else if (a == "--help" || a == "-h") {
             cl.help = true;
         } else if (a == "--version") {
             cl.version = true;
         } else if (!a.empty() && a[0] == '-') {
-            throw std::invalid_argument("unknown option " + a);
+            throw Error("unknown option " + a);
         } else if (haveShow) {
-            throw std::invalid_argument("only one show folder may be given");
+            throw Error("only one show folder may be given");
         } else {
             cl.showDir = a;
             haveShow = true;
         }
     }
     if (!cl.renderDir && (!cl.at.empty()))
-        throw std::invalid_argument("--at goes with --render");
-    if (cl.renderDir && cl.benchFrames > 0) throw std::invalid_argument("--render and --bench exclude each other");
+        throw Error("--at goes with --render");
+    if (cl.renderDir && cl.benchFrames > 0) throw Error("--render and --bench exclude each other");
     return cl;
 }
 

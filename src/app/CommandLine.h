@@ -23,7 +23,7 @@ struct CommandLine {
     bool offline() const { return renderDir.has_value() || benchFrames > 0; }
 };
 
-// Throws std::invalid_argument with a one-line reason for a bad command line.
+// Throws an Error with a one-line reason for a bad command line.
 CommandLine parseCommandLine(const std::vector<std::string>& args);
 
 extern const char* const kUsage;

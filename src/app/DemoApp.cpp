@@ -1,20 +1,51 @@
 #include "app/DemoApp.h"
 
+#include "platform/Platform.h"
+#include "script/ScriptHost.h"
+#include "show/Frame.h"
+#include "show/RenderContext.h"
+#include "show/Show.h"
+
 namespace zamp {
 
+DemoApp::DemoApp() = default;
+
+DemoApp::~DemoApp() {
+    // The script's context refers to the show.
+    script.reset();
+}
+
 void DemoApp::createWindow(const WindowOptions& options) {
-    window = std::make_unique<SdlWindow>(options);
+    window = openWindow(options);
     attachDevice(window->device());
 }
 
 void DemoApp::attachDevice(Device& d) {
     device = &d;
     backBuffer = d.renderTarget(0);
+    if (!imageFiles) imageFiles = openImageFiles();
+}
+
+int DemoApp::loadShow(const std::string& scriptPath) {
+    auto fresh = std::make_unique<Show>();
+    auto host = std::make_unique<ScriptHost>(ScriptContext{*fresh, *device, *imageFiles});
+    const int status = host->runFile(scriptPath);
+    if (status == 2) return status;
+    script.reset();
+    show = std::move(fresh);
+    script = std::move(host);
+    show->renderStates.apply(*device);
+    demoTime = show->startTime;
+    return status;
 }
 
 void DemoApp::renderFrame() {
-    device->clear(D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
-    script.layers.render(script.demoTime, *device, backBuffer);
+    RenderContext context{*device, backBuffer};
+    if (show) {
+        composeFrame(*show, demoTime, context);
+    } else {
+        device->clear(D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+    }
     device->present();
 }
 

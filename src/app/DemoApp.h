@@ -1,37 +1,55 @@
-// The one application object: it owns everything the show needs for the whole run. Members
-// are built in declaration order and torn down in reverse, so the window with its device
-// goes last, after every texture and mesh that lives on it.
+// The one application object: it owns everything the player uses for the whole run. Members
+// are built in declaration order and torn down in reverse, so the show goes before the
+// window whose device made its textures and meshes, and the music goes first.
 #pragma once
 
+#include "app/FrameClock.h"
 #include "app/MusicPlayer.h"
-#include "layers/Image.h"
-#include "layers/TextureRegistry.h"
-#include "platform/SdlWindow.h"
-#include "script/ScriptHost.h"
-#include "siv/Scene.h"
 
 #include <memory>
+#include <string>
 
 namespace zamp {
 
+class Device;
+class ImageFiles;
+class ScriptHost;
+class Show;
+class Surface;
+class Window;
+struct WindowOptions;
+
 class DemoApp {
 public:
-    // Makes the window and its device hidden, fills `device` and `backBuffer`.
+    DemoApp();
+    ~DemoApp();
+    DemoApp(const DemoApp&) = delete;
+    DemoApp& operator=(const DemoApp&) = delete;
+
+    // Makes the window and its device, hidden, and the image decoder.
     void createWindow(const WindowOptions& options);
-    // Uses a device made elsewhere (tests, tools): no window.
+    // Uses a device made elsewhere (tests, tools) with the platform's image decoder: no window.
     void attachDevice(Device& device);
 
-    // Clears the back buffer, draws the layers at the demo time, presents.
+    // Runs the script at `scriptPath` into a fresh show. When the script ran (even with errors
+    // of its own Lua code), the fresh show replaces the current one, its render states go to
+    // the device and the demo time is its start time. Returns ScriptHost::runFile's result
+    // (2: the file did not open; nothing changes then). A script function's failure is
+    // thrown and leaves the current show as it was.
+    int loadShow(const std::string& scriptPath);
+
+    // Clears the back buffer, draws the show at the demo time, presents.
     void renderFrame();
 
-    std::unique_ptr<SdlWindow> window;
-    TextureRegistry textures;
-    ImageList images;
-    SceneList scenes;
-    ScriptHost script;
+    std::unique_ptr<Window> window;
+    std::unique_ptr<ImageFiles> imageFiles;
+    std::unique_ptr<Show> show;
+    std::unique_ptr<ScriptHost> script;
 
-    Surface* backBuffer = nullptr;
     Device* device = nullptr;
+    Surface* backBuffer = nullptr;
+    FrameClock clock;
+    float demoTime = 0;
     MusicPlayer music;
 };
 

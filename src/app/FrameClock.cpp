@@ -1,6 +1,6 @@
 #include "app/FrameClock.h"
 
-#include "platform/SdlWindow.h"
+#include "platform/Platform.h"
 
 namespace zamp {
 

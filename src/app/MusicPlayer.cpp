@@ -1,6 +1,6 @@
 #include "app/MusicPlayer.h"
 
-#include "platform/AudioOutput.h"
+#include "platform/Platform.h"
 
 #include <chrono>
 #include <thread>
@@ -33,7 +33,7 @@ bool MusicPlayer::load(const std::string& path) {
     // A second load starts afresh: the old music and output go first, and the output is
     // opened again so that a changed silent choice takes effect.
     close();
-    output_ = AudioOutput::open(silent_ ? AudioOutput::Target::SilentOnly : AudioOutput::Target::DeviceOrSilent);
+    output_ = openAudioOutput(silent_ ? AudioTarget::SilentOnly : AudioTarget::DeviceOrSilent);
     if (!output_) {
         return false;
     }

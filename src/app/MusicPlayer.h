@@ -4,13 +4,12 @@
 // player unloaded, so the show runs without it.
 #pragma once
 
+#include "platform/Audio.h"
+
 #include <memory>
 #include <string>
 
 namespace zamp {
-
-class AudioOutput;
-class MusicTrack;
 
 class MusicPlayer {
 public:

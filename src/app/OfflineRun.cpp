@@ -1,7 +1,10 @@
 #include "app/OfflineRun.h"
 
 #include "app/DemoApp.h"
+#include "core/Error.h"
+#include "gfx/Device.h"
 #include "platform/ImageFiles.h"
+#include "show/Show.h"
 
 #include <algorithm>
 #include <chrono>
@@ -27,16 +30,16 @@ std::string framePath(const std::string& dir, long index) {
 void renderFrames(DemoApp& app, const CommandLine& cl, const std::string& outDir) {
     std::error_code ec;
     std::filesystem::create_directories(outDir, ec);
-    if (ec) throw std::string("Cannot create ") + outDir + ": " + ec.message();
+    if (ec) throw Error("Cannot create " + outDir + ": " + ec.message());
 
     std::vector<float> times;
     if (!cl.at.empty()) {
         for (double t : cl.at) times.push_back(float(t));
     } else {
-        const double start = app.script.demoTime;
+        const double start = app.demoTime;
         for (long k = 0;; ++k) {
             float t = float(start + double(k) / cl.fps);
-            if (!(t < app.script.endTime)) break;
+            if (!(t < app.show->endTime)) break;
             times.push_back(t);
         }
     }
@@ -44,9 +47,9 @@ void renderFrames(DemoApp& app, const CommandLine& cl, const std::string& outDir
     const bool progress = isatty(STDERR_FILENO);
     auto began = std::chrono::steady_clock::now();
     for (std::size_t k = 0; k < times.size(); ++k) {
-        app.script.demoTime = times[k];
+        app.demoTime = times[k];
         app.renderFrame();
-        writePng(framePath(outDir, long(k)), app.device->readRenderTarget());
+        app.imageFiles->writePng(framePath(outDir, long(k)), app.device->readRenderTarget());
         if (progress) {
             double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
             std::fprintf(stderr, "\rframe %zu/%zu  t=%.3f s  %.1f frames/s ", k + 1, times.size(), times[k],
@@ -57,20 +60,21 @@ void renderFrames(DemoApp& app, const CommandLine& cl, const std::string& outDir
 }
 
 void benchFrames(DemoApp& app, long frames) {
-    GlDevice& device = app.window->device();
-    const float start = app.script.demoTime, end = app.script.endTime;
+    Device& device = *app.device;
+    const float start = app.demoTime, end = app.show->endTime;
     std::vector<double> ms;
     ms.reserve(std::size_t(frames));
-    const std::uint64_t callsBefore = device.glCalls(), deviceCallsBefore = device.deviceCalls();
+    const Device::Counters before = device.counters();
     for (long k = 0; k < frames; ++k) {
-        app.script.demoTime = float(start + (double(end) - start) * double(k) / double(frames));
+        app.demoTime = float(start + (double(end) - start) * double(k) / double(frames));
         auto t0 = std::chrono::steady_clock::now();
         app.renderFrame();
         device.finish();
         ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
     }
-    const double calls = double(device.glCalls() - callsBefore) / double(frames);
-    const double deviceCalls = double(device.deviceCalls() - deviceCallsBefore) / double(frames);
+    const Device::Counters after = device.counters();
+    const double calls = double(after.backendCalls - before.backendCalls) / double(frames);
+    const double deviceCalls = double(after.deviceCalls - before.deviceCalls) / double(frames);
     const double mean = std::accumulate(ms.begin(), ms.end(), 0.0) / double(ms.size());
     std::sort(ms.begin(), ms.end());
     auto percentile = [&](double p) { return ms[std::min(ms.size() - 1, std::size_t(p * double(ms.size())))]; };

@@ -3,6 +3,10 @@
 #include "app/DemoApp.h"
 #include "app/MainLoop.h"
 #include "app/OfflineRun.h"
+#include "core/DisplayText.h"
+#include "core/Error.h"
+#include "platform/Platform.h"
+#include "show/Show.h"
 
 #include <exception>
 #include <iostream>
@@ -10,9 +14,10 @@
 namespace zamp {
 
 void reportError(const std::string& text, const std::string& caption, bool box) {
-    std::cerr << text << '\n';
+    const std::string shown = displayText(text);
+    std::cerr << shown << '\n';
     std::cerr.flush();
-    if (box) showMessageBox(caption, text);
+    if (box) showMessageBox(caption, shown);
 }
 
 namespace {
@@ -29,9 +34,7 @@ int startAndRun(DemoApp& app, const CommandLine& cl, const std::string& renderDi
     options.backBufferWidth = cl.width ? cl.width : cl.offline() ? kOfflineWidth : 0;
     options.backBufferHeight = cl.height ? cl.height : cl.offline() ? kOfflineHeight : 0;
     app.createWindow(options);
-    app.music.setSilent(cl.offline());
-    app.script.open(app);
-    if (app.script.runFile("data/script.lua") == 2) {
+    if (app.loadShow("data/script.lua") == 2) {
         reportError("Script Error!", "Error opening scriptfile!", !cl.offline());
         return 1;
     }
@@ -44,13 +47,18 @@ int startAndRun(DemoApp& app, const CommandLine& cl, const std::string& renderDi
         return -1;
     }
 
+    // Offline runs neither play nor load music: they open no audio output at all.
+    if (const auto& choice = app.show->music) {
+        app.music.load(choice->path);
+        app.music.seek(choice->startSeconds);
+    }
     app.window->show();
     app.music.play();
-    app.script.clock.reset();
-    SdlWindow& window = *app.window;
+    app.clock.reset();
+    Window& window = *app.window;
     EventSource events{[&window](bool& quit) { return window.pollEvent(quit); },
                        [&window] { return window.escapeState(); }};
-    runMainLoop(app.script.clock, app.script.demoTime, app.script.endTime, events, [&app] { app.renderFrame(); });
+    runMainLoop(app.clock, app.demoTime, app.show->endTime, events, [&app] { app.renderFrame(); });
     return -1;
 }
 
@@ -62,11 +70,8 @@ int runPlayer(DemoApp& app, const CommandLine& cl) {
     try {
         int early = startAndRun(app, cl, renderDir);
         if (early >= 0) return early;
-    } catch (const std::string& text) {
-        reportError(text, "Error", box);
-        return 1;
-    } catch (const char* text) {
-        reportError(text, "Error", box);
+    } catch (const Error& e) {
+        reportError(e.what(), "Error", box);
         return 1;
     } catch (const std::exception& e) {
         reportError(e.what(), "Error", box);
@@ -77,7 +82,7 @@ int runPlayer(DemoApp& app, const CommandLine& cl) {
     }
     // Offline runs never started the music: there is nothing to fade.
     if (!cl.offline()) app.music.fadeOut();
-    app.script.layers.deleteAll();
+    app.show->layers.deleteAll();
     return 0;
 }
 

@@ -2,12 +2,10 @@
 #include "app/CommandLine.h"
 #include "app/DemoApp.h"
 #include "app/Player.h"
-
-#include <SDL2/SDL.h>
+#include "core/Error.h"
 
 #include <filesystem>
 #include <iostream>
-#include <stdexcept>
 
 namespace {
 
@@ -21,7 +19,7 @@ int main(int argc, char** argv) {
     zamp::CommandLine cl;
     try {
         cl = zamp::parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
-    } catch (const std::invalid_argument& e) {
+    } catch (const zamp::Error& e) {
         std::cerr << "zamp: " << e.what() << '\n' << zamp::kUsage << '\n';
         return 2;
     }

@@ -3,7 +3,7 @@
 // The arguments must all be of the same type; the formula sees one float from each.
 #pragma once
 
-#include "curves/Values.h"
+#include "core/Values.h"
 
 #include <concepts>
 

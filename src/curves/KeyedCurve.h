@@ -7,8 +7,9 @@
 // takes them as they stand. Evaluation allocates nothing and keeps no state between calls.
 #pragma once
 
+#include "core/Error.h"
+
 #include <cstddef>
-#include <string>
 #include <vector>
 
 namespace zamp {
@@ -37,7 +38,7 @@ public:
     // also before the first) the last key's value holds, not the nearest one's.
     Value evaluate(float t) const {
         if (keys_.empty()) [[unlikely]] {
-            throw std::string(Derived::emptyMessage); // reaches the application's handler
+            throw Error(Derived::emptyMessage); // reaches the application's handler
         }
         if (keys_.size() == 1) {
             return keys_.front().value;

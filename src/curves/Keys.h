@@ -3,7 +3,7 @@
 // the image functions fill them.
 #pragma once
 
-#include "curves/Values.h"
+#include "core/Values.h"
 
 namespace zamp {
 

@@ -1,28 +1,24 @@
-// Reading image files into 32-bit ARGB pixels and writing RGB pictures as PNG, through
-// SDL2_image.
+// Image files: decoding pictures into 32-bit pixels and writing PNG files. The back end
+// chooses the decoder; the player asks only for what is here.
 #pragma once
 
-#include "platform/Texture.h"
+#include "gfx/Pixels.h"
 
-#include <cstdint>
 #include <optional>
 #include <string>
-#include <vector>
 
 namespace zamp {
 
-struct ArgbImage {
-    int width = 0;
-    int height = 0;
-    std::vector<std::uint32_t> pixels; // 0xAARRGGBB, top row first; files without alpha read 0xFF
+class ImageFiles {
+public:
+    virtual ~ImageFiles() = default;
+
+    // The picture in the file at `path`; nothing when it cannot be opened or decoded.
+    virtual std::optional<ArgbImage> read(const std::string& path) = 0;
+
+    // Throw an Error naming the path when the file cannot be written.
+    virtual void writePng(const std::string& path, const RgbImage& image) = 0;
+    virtual void writePng(const std::string& path, const ArgbImage& image) = 0;
 };
-
-// Nothing when the file cannot be opened or decoded.
-std::optional<ArgbImage> readImageFile(const std::string& path);
-
-// Throws a std::string naming the path when the file cannot be written.
-void writePng(const std::string& path, const RgbImage& image);
-// The same for a picture with alpha.
-void writePng(const std::string& path, const ArgbImage& image);
 
 } // namespace zamp

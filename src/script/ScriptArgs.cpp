@@ -1,5 +1,7 @@
 #include "script/ScriptArgs.h"
 
+#include "core/Error.h"
+
 #include <lua.hpp>
 
 #include <cmath>
@@ -28,7 +30,7 @@ unsigned ScriptArgs::colourByte(int index) const {
 
 std::string ScriptArgs::string(int index, const char* what) const {
     if (lua_type(L_, index) != LUA_TSTRING && lua_type(L_, index) != LUA_TNUMBER)
-        throw std::string(function_) + ": argument " + std::to_string(index) + " (" + what + ") must be a string";
+        throw Error(std::string(function_) + ": argument " + std::to_string(index) + " (" + what + ") must be a string");
     std::size_t length = 0;
     const char* s = lua_tolstring(L_, index, &length);
     return std::string(s, length);

@@ -1,13 +1,14 @@
-// The bodies of the script functions, each defined next to the part of the player it acts
-// on. The registration order is the table in FunctionTable.cpp.
+// The bodies of the script functions, grouped by what they act on (ShellFunctions.cpp,
+// ImageFunctions.cpp, LayerFunctions.cpp, SceneFunctions.cpp). The registration order is the
+// table in FunctionTable.cpp.
 #pragma once
 
 namespace zamp {
 
-class DemoApp;
 class ScriptArgs;
+struct ScriptContext;
 
-#define ZAMP_SCRIPT_FUNCTION(name) void name(DemoApp& app, ScriptArgs& args)
+#define ZAMP_SCRIPT_FUNCTION(name) void name(ScriptContext& context, ScriptArgs& args)
 
 namespace script {
 ZAMP_SCRIPT_FUNCTION(loadmusic);

@@ -1,5 +1,6 @@
 #include "script/ScriptHost.h"
 
+#include "core/Error.h"
 #include "script/ScriptArgs.h"
 
 #include <lua.hpp>
@@ -10,18 +11,10 @@ namespace zamp {
 
 void ScriptHost::LuaClose::operator()(lua_State* L) const { lua_close(L); }
 
-ScriptHost::ScriptHost() = default;
-
-ScriptHost::~ScriptHost() {
-    L_.reset(); // the Lua state goes before the layers
-    L = nullptr;
-}
-
-void ScriptHost::open(DemoApp& app) {
-    app_ = &app;
+ScriptHost::ScriptHost(const ScriptContext& context) : context_(context) {
     L_.reset(luaL_newstate());
     L = L_.get();
-    if (!L) throw std::string("The script interpreter cannot start: out of memory.");
+    if (!L) throw Error("The script interpreter cannot start: out of memory.");
 
     // Only these libraries: scripts get the basic functions, io and os, string and math.
     const luaL_Reg libraries[] = {{"", luaopen_base},
@@ -46,6 +39,8 @@ void ScriptHost::open(DemoApp& app) {
     }
 }
 
+ScriptHost::~ScriptHost() = default;
+
 // The bridge between Lua and a script function. A C++ exception must not unwind through
 // Lua's C frames: it is caught here and kept, and the Lua error is raised from a frame that
 // holds no C++ objects.
@@ -56,7 +51,7 @@ int ScriptHost::call(lua_State* L) {
     if (!host->failure_) {
         try {
             ScriptArgs args(L, entry->name);
-            entry->function(*host->app_, args);
+            entry->function(host->context_, args);
             results = args.pushed();
         } catch (...) {
             host->failure_ = std::current_exception();

@@ -1,13 +1,12 @@
-// The Lua state that runs the show script once at start-up, with the script functions
-// registered as globals, and the timeline the script builds.
+// The Lua state that runs the show script, with the script functions registered as globals.
+// What the script builds goes into the context's show.
 //
 // A script function that fails keeps its C++ exception: the call raises a Lua error, every
 // later script function call fails at once (so `pcall` cannot swallow the failure), and
 // `runFile` rethrows the original exception after the script has returned.
 #pragma once
 
-#include "app/FrameClock.h"
-#include "layers/LayerList.h"
+#include "script/ScriptContext.h"
 
 #include <exception>
 #include <memory>
@@ -17,11 +16,10 @@ struct lua_State;
 
 namespace zamp {
 
-class DemoApp;
 class ScriptArgs;
 
 // A script function: reads its arguments, acts, pushes its results.
-using ScriptFunction = void (*)(DemoApp& app, ScriptArgs& args);
+using ScriptFunction = void (*)(ScriptContext& context, ScriptArgs& args);
 
 struct ScriptFunctionEntry {
     const char* name;
@@ -30,11 +28,12 @@ struct ScriptFunctionEntry {
 
 class ScriptHost {
 public:
-    ScriptHost();
+    // Creates the state, opens base, io, os, string and math, registers the functions. The
+    // context's objects must outlive the host.
+    explicit ScriptHost(const ScriptContext& context);
     ~ScriptHost();
-
-    // Creates the state, opens base, io, os, string and math, registers the functions.
-    void open(DemoApp& app);
+    ScriptHost(const ScriptHost&) = delete;
+    ScriptHost& operator=(const ScriptHost&) = delete;
     // 0 success, 2 the file did not open, other values Lua's error statuses (the message
     // has gone to standard error). Rethrows the first failure of a script function.
     int runFile(const std::string& path);
@@ -51,16 +50,10 @@ private:
     int finish(int status);
     static int call(lua_State* L);
 
+    ScriptContext context_;
     std::unique_ptr<lua_State, LuaClose> L_;
     lua_State* L = nullptr;
-    DemoApp* app_ = nullptr;
     std::exception_ptr failure_;
-
-public:
-    LayerList layers;
-    FrameClock clock;
-    float demoTime = 0;
-    float endTime = 0;
 };
 
 // Every script function, in registration order.

@@ -10,7 +10,7 @@
 // from a file and must be checked before they are trusted (see SivParse.h, SivSceneBuilder.h).
 #pragma once
 
-#include "curves/Values.h"
+#include "core/Values.h"
 
 #include <bit>
 #include <cstddef>

@@ -1,6 +1,6 @@
-// Mesh creation and the per-mesh checks of SIV scenes (declared in SivSceneBuilder.h); none of it
-// needs a device.
-#include "siv/SivSceneBuilder.h"
+#include "siv/SivMeshBuilder.h"
+
+#include "core/Error.h"
 
 #include <cstddef>
 
@@ -23,7 +23,7 @@ std::unique_ptr<Mesh> buildSivMesh(const SivMesh& source, const std::string& pat
     const DWORD options = faceCount >= k32BitFaceCount ? (D3DXMESH_SYSTEMMEM | D3DXMESH_32BIT) : D3DXMESH_SYSTEMMEM;
     std::unique_ptr<Mesh> mesh =
         Mesh::create(static_cast<DWORD>(faceCount), static_cast<DWORD>(vertexCount), options);
-    if (!mesh) throw std::string("D3DXCreateMeshFVF failed.");
+    if (!mesh) throw Error("D3DXCreateMeshFVF failed.");
 
     // An index past the vertices would make a 16-bit mesh keep only its low bits and name some
     // other vertex, or leave the mesh library to fail later without saying where: refuse it
@@ -31,9 +31,9 @@ std::unique_ptr<Mesh> buildSivMesh(const SivMesh& source, const std::string& pat
     for (std::size_t f = 0; f < faceCount; ++f) {
         for (std::int32_t index : source.faces[f].indices) {
             if (index < 0 || static_cast<std::size_t>(index) >= vertexCount)
-                throw meshMessage(path, meshIndex,
+                throw Error(meshMessage(path, meshIndex,
                                   "face " + std::to_string(f) + " uses vertex " + std::to_string(index) +
-                                      ", but the mesh has " + std::to_string(vertexCount) + " vertices.");
+                                      ", but the mesh has " + std::to_string(vertexCount) + " vertices."));
         }
     }
     if (mesh->has32BitIndices()) {
@@ -56,16 +56,16 @@ std::unique_ptr<Mesh> buildSivMesh(const SivMesh& source, const std::string& pat
 
     // The adjacency only feeds the optimisation; it is made as the utility library needs it.
     std::vector<DWORD> adjacency;
-    if (!mesh->generateAdjacency(0.0f, adjacency)) throw "GenerateAdjacency() failed.";
-    if (!mesh->optimizeInPlace(D3DXMESHOPT_COMPACT | D3DXMESHOPT_VERTEXCACHE)) throw "OptimizeInPlace() failed";
+    if (!mesh->generateAdjacency(0.0f, adjacency)) throw Error("GenerateAdjacency() failed.");
+    if (!mesh->optimizeInPlace(D3DXMESHOPT_COMPACT | D3DXMESHOPT_VERTEXCACHE)) throw Error("OptimizeInPlace() failed");
     return mesh;
 }
 
 const SivMaterial& sivMeshMaterial(const SivFile& file, std::size_t meshIndex, const std::string& path) {
     const std::int32_t materialIndex = file.meshes[meshIndex].faces.front().materialIndex;
     if (materialIndex < 0 || static_cast<std::size_t>(materialIndex) >= file.materials.size())
-        throw meshMessage(path, meshIndex, "uses material " + std::to_string(materialIndex) +
-                                    ", but the file has " + std::to_string(file.materials.size()) + " materials.");
+        throw Error(meshMessage(path, meshIndex, "uses material " + std::to_string(materialIndex) +
+                                    ", but the file has " + std::to_string(file.materials.size()) + " materials."));
     return file.materials[static_cast<std::size_t>(materialIndex)];
 }
 
@@ -76,7 +76,8 @@ std::string sivMaterialTextureName(const SivFile& file, const SivMaterial& mater
         if (entry.textureId != material.textureId) continue;
         const std::optional<std::string> name = sivTextureName(entry);
         if (!name)
-            throw "File " + path + ": texture entry " + std::to_string(e) + " has a file name with no ending zero byte.";
+            throw Error("File " + path + ": texture entry " + std::to_string(e) +
+                        " has a file name with no ending zero byte.");
         return *name;
     }
     return {};

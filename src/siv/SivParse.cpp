@@ -1,5 +1,6 @@
 #include "siv/SivParse.h"
 
+#include "core/Error.h"
 #include "siv/SivReader.h"
 
 #include <zlib.h>
@@ -13,7 +14,7 @@ namespace zamp {
 
 namespace {
 
-std::string fileMessage(const std::string& path, const std::string& text) { return "File " + path + " " + text; }
+Error fileMessage(const std::string& path, const std::string& text) { return Error("File " + path + " " + text); }
 
 [[noreturn]] void throwNotSiv(const std::string& path) { throw fileMessage(path, "is not a SIV file."); }
 
@@ -35,8 +36,7 @@ std::uint64_t sivMaxInflatedSize(std::uint32_t compressedSize) { return std::uin
 SivFile readSivFile(const std::string& path) { return parseSivFile(readSivFileBytes(path), path); }
 
 std::vector<std::uint8_t> readSivFileBytes(const std::string& path) {
-    // The message keeps the player's Windows-1252 text: the letter is the single byte 0xE5.
-    const std::string cannotOpen = path + " kan ikke \xE5" "pnes.";
+    const Error cannotOpen(path + " kan ikke åpnes.");
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
     if (!file) throw cannotOpen;
 
@@ -117,7 +117,7 @@ SivFile parseSivStream(std::span<const std::uint8_t> stream, const std::string& 
             mesh.header = reader.read<SivMeshHeader>();
             // Unlike the section counts, a negative vertex or face count is not an empty
             // array: as a byte count it is larger than any stream, so it fails as an underrun.
-            if (mesh.header.vertexCount < 0 || mesh.header.faceCount < 0) throw kSivUnderrunMessage;
+            if (mesh.header.vertexCount < 0 || mesh.header.faceCount < 0) throw Error(kSivUnderrunMessage);
             mesh.vertices = reader.readArray<SivVertex>(mesh.header.vertexCount);
             mesh.faces = reader.readArray<SivFace>(mesh.header.faceCount);
         }

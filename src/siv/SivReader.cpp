@@ -1,5 +1,7 @@
 #include "siv/SivReader.h"
 
+#include "core/Error.h"
+
 #include <cassert>
 #include <cstring>
 #include <limits>
@@ -13,7 +15,7 @@ SivReader::SivReader(std::span<const std::uint8_t> data)
 
 void SivReader::read(void* destination, std::uint32_t byteCount) {
     // Written as a comparison with what remains so that position + byteCount cannot wrap.
-    if (byteCount > size_ - position_) throw kSivUnderrunMessage;
+    if (byteCount > size_ - position_) throw Error(kSivUnderrunMessage);
     if (byteCount != 0) std::memcpy(destination, data_ + position_, byteCount);
     position_ += byteCount;
 }
@@ -22,7 +24,7 @@ void SivReader::ensureAvailable(std::int32_t count, std::size_t recordSize) cons
     if (count <= 0) return;
     // count is below 2^31 and recordSize a record's size, so the product fits in 64 bits.
     const auto needed = static_cast<std::uint64_t>(count) * recordSize;
-    if (needed > remaining()) throw kSivUnderrunMessage;
+    if (needed > remaining()) throw Error(kSivUnderrunMessage);
 }
 
 } // namespace zamp

@@ -11,7 +11,7 @@
 
 namespace zamp {
 
-// Thrown as a plain character string (not a std::string), like every fixed message.
+// The text of the Error a read past the end throws.
 inline constexpr const char* kSivUnderrunMessage = "aiai! sivread buffer underrun! kontakt vek asap!";
 
 class SivReader {

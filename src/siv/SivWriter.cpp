@@ -1,5 +1,7 @@
 #include "siv/SivWriter.h"
 
+#include "core/Error.h"
+
 #include <zlib.h>
 
 #include <cerrno>
@@ -33,7 +35,7 @@ public:
 
 std::int32_t countOf(std::size_t size) {
     if (size > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
-        throw std::string("SIV writer: more than 2^31 - 1 records in one array.");
+        throw Error("SIV writer: more than 2^31 - 1 records in one array.");
     return static_cast<std::int32_t>(size);
 }
 
@@ -93,18 +95,18 @@ std::vector<std::uint8_t> buildSivStream(const SivFile& file, SivCounts counts) 
         stream.putAll(track.keys);
     }
     if (stream.out.size() > std::numeric_limits<std::uint32_t>::max())
-        throw std::string("SIV writer: the stream is larger than 4 GiB.");
+        throw Error("SIV writer: the stream is larger than 4 GiB.");
     return std::move(stream.out);
 }
 
 std::vector<std::uint8_t> wrapSivStream(std::span<const std::uint8_t> stream, int level) {
     if (stream.size() > std::numeric_limits<std::uint32_t>::max())
-        throw std::string("SIV writer: the stream is larger than 4 GiB.");
+        throw Error("SIV writer: the stream is larger than 4 GiB.");
     uLongf payloadSize = compressBound(static_cast<uLong>(stream.size()));
     std::vector<std::uint8_t> file(sizeof(SivContainerHeader) + payloadSize);
     const int result = compress2(file.data() + sizeof(SivContainerHeader), &payloadSize, stream.data(),
                                  static_cast<uLong>(stream.size()), level);
-    if (result != Z_OK) throw std::string("SIV writer: zlib compress failed (") + zError(result) + ").";
+    if (result != Z_OK) throw Error(std::string("SIV writer: zlib compress failed (") + zError(result) + ").");
 
     SivContainerHeader header;
     std::memcpy(header.signature, kSivContainerSignature, sizeof header.signature);
@@ -122,10 +124,10 @@ void writeBinaryFile(const std::string& path, std::span<const std::uint8_t> byte
         void operator()(std::FILE* f) const { std::fclose(f); }
     };
     std::unique_ptr<std::FILE, Closer> file(std::fopen(path.c_str(), "wb"));
-    if (!file) throw std::string("Cannot create " + path + ": " + std::strerror(errno));
+    if (!file) throw Error("Cannot create " + path + ": " + std::strerror(errno));
     const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
     const bool closed = std::fclose(file.release()) == 0;
-    if (!written || !closed) throw std::string("Cannot write " + path + ": " + std::strerror(errno));
+    if (!written || !closed) throw Error("Cannot write " + path + ": " + std::strerror(errno));
 }
 
 } // namespace zamp

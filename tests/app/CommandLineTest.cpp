@@ -1,4 +1,5 @@
 #include "app/CommandLine.h"
+#include "core/Error.h"
 
 #include <gtest/gtest.h>
 
@@ -31,7 +32,7 @@ TEST(CommandLine, RefusesBadInput) {
                                                            {"--render", "a", "--bench", "3"},
                                                            {"--frobnicate"},
                                                            {"a", "b"}}) {
-        EXPECT_THROW(parseCommandLine(args), std::invalid_argument) << args[0];
+        EXPECT_THROW(parseCommandLine(args), Error) << args[0];
     }
 }
 

@@ -1,5 +1,5 @@
 // The real executable, run the way users run it.
-#include "platform/ImageFiles.h"
+#include "platform/Platform.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -37,7 +37,7 @@ TEST(EndToEnd, RenderWritesOneBlackFramePerStepBeforeTheEnd) {
     ASSERT_EQ(files.size(), 6u);
     EXPECT_EQ(files.front(), "frame_000000.png");
     EXPECT_EQ(files.back(), "frame_000005.png");
-    auto image = readImageFile((show.path() / "out" / "frame_000003.png").string());
+    auto image = openImageFiles()->read((show.path() / "out" / "frame_000003.png").string());
     ASSERT_TRUE(image);
     EXPECT_EQ(image->width, 1024);
     EXPECT_EQ(image->height, 768);

@@ -2,7 +2,7 @@
 // `disk` driver and measured (level, pitch, timing). All test audio is made here.
 #include "app/MusicPlayer.h"
 
-#include "app/MusicTestAudio.h"
+#include "support/MusicTestAudio.h"
 
 #include <gtest/gtest.h>
 

@@ -2,6 +2,7 @@
 // outside-the-keys rules and the failure without keys. Run for each instantiation.
 #include "CurveTestSupport.h"
 
+#include "core/Error.h"
 #include "curves/LinearCurve.h"
 #include "curves/LinearQuaternionCurve.h"
 #include "curves/TCBCurve.h"
@@ -44,8 +45,8 @@ TYPED_TEST(CurveFrame, WithoutKeysEvaluationThrowsTheFamilyMessageAndChangesNoth
         try {
             (void)curve.evaluate(t);
             ADD_FAILURE() << "no exception at t=" << t;
-        } catch (const std::string& message) {
-            EXPECT_EQ(message, expectedEmptyMessage<TypeParam>());
+        } catch (const Error& error) {
+            EXPECT_STREQ(error.what(), expectedEmptyMessage<TypeParam>());
         }
     }
     EXPECT_FALSE(curve.hasKeys());

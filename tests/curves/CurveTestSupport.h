@@ -3,7 +3,7 @@
 #pragma once
 
 #include "curves/Keys.h"
-#include "curves/Values.h"
+#include "core/Values.h"
 
 #include <gtest/gtest.h>
 

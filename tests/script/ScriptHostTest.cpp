@@ -1,6 +1,6 @@
-#include "app/DemoApp.h"
 #include "script/ScriptArgs.h"
 #include "support/RecordingDevice.h"
+#include "support/ScriptedShow.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -11,23 +11,13 @@ namespace {
 
 struct HostFixture : ::testing::Test {
     test::RecordingDevice device;
-    DemoApp app;
-    HostFixture() {
-        app.attachDevice(device);
-        app.script.open(app);
-    }
-    std::string failure(const std::string& source) {
-        try {
-            app.script.runString(source);
-        } catch (const std::string& s) {
-            return s;
-        }
-        return "(no failure)";
-    }
+    test::ScriptedShow s{device};
+    ScriptHost& script = *s.script;
+    std::string failure(const std::string& source) { return s.failure(source); }
     bool global(const char* name) {
-        lua_getglobal(app.script.state(), name);
-        bool set = !lua_isnil(app.script.state(), -1);
-        lua_pop(app.script.state(), 1);
+        lua_getglobal(script.state(), name);
+        bool set = !lua_isnil(script.state(), -1);
+        lua_pop(script.state(), 1);
         return set;
     }
 };
@@ -46,21 +36,21 @@ TEST_F(HostFixture, AFailureCannotBeSwallowedWithPcall) {
                                   "assert(not ok) "
                                   "starttime(42)");
     EXPECT_EQ(message, "random: n must not be 0");
-    EXPECT_EQ(app.script.demoTime, 0.0f) << "starttime ran after a failure";
+    EXPECT_EQ(s.show.startTime, 0.0f) << "starttime ran after a failure";
 }
 
 TEST_F(HostFixture, LuaErrorsAreReportedAndStartUpGoesOn) {
-    EXPECT_EQ(app.script.runString("starttime(3) error('boom')"), 1);
-    EXPECT_EQ(app.script.demoTime, 3.0f);
-    EXPECT_EQ(app.script.runString("this is not lua"), 3);
+    EXPECT_EQ(script.runString("starttime(3) error('boom')"), 1);
+    EXPECT_EQ(s.show.startTime, 3.0f);
+    EXPECT_EQ(script.runString("this is not lua"), 3);
 }
 
 TEST_F(HostFixture, RunFileReportsAMissingFileAsTwo) {
     test::TempDir dir;
-    EXPECT_EQ(app.script.runFile((dir.path() / "nothing.lua").string()), 2);
-    auto script = dir.write("s.lua", "endtime(7)");
-    EXPECT_EQ(app.script.runFile(script.string()), 0);
-    EXPECT_EQ(app.script.endTime, 7.0f);
+    EXPECT_EQ(script.runFile((dir.path() / "nothing.lua").string()), 2);
+    auto file = dir.write("s.lua", "endtime(7)");
+    EXPECT_EQ(script.runFile(file.string()), 0);
+    EXPECT_EQ(s.show.endTime, 7.0f);
 }
 
 TEST_F(HostFixture, MissingStringArgumentsAreNamed) {

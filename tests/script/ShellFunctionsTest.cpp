@@ -1,6 +1,6 @@
-#include "app/DemoApp.h"
-#include "app/MusicTestAudio.h"
+#include "core/Error.h"
 #include "support/RecordingDevice.h"
+#include "support/ScriptedShow.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -15,18 +15,17 @@ using test::hex;
 
 struct ScriptFixture : ::testing::Test {
     test::RecordingDevice device;
-    DemoApp app;
-    ScriptFixture() {
-        app.attachDevice(device);
-        app.script.open(app);
-    }
-    int run(const std::string& source) { return app.script.runString(source); }
+    test::ScriptedShow s{device};
+    int run(const std::string& source) { return s.run(source); }
     std::vector<std::string> states() { return device.calls("SetRenderState"); }
 };
 
-TEST_F(ScriptFixture, AmbientAndFogColoursPackTheirBytes) {
+TEST_F(ScriptFixture, AmbientAndFogColoursPackTheirBytesAndReachTheDevice) {
     run("setambientcolor(255, 128, 0) setfogcolor(255, 128, 0)");
-    EXPECT_EQ(states(), (std::vector<std::string>{"SetRenderState(139, 0x00ff8000)", "SetRenderState(34, 0xffff8000)"}));
+    EXPECT_EQ(s.show.renderStates.get(D3DRS_AMBIENT), 0x00FF8000u);
+    EXPECT_EQ(s.show.renderStates.get(D3DRS_FOGCOLOR), 0xFFFF8000u);
+    EXPECT_EQ(device.renderState(D3DRS_AMBIENT), 0x00FF8000u);
+    EXPECT_EQ(device.renderState(D3DRS_FOGCOLOR), 0xFFFF8000u);
 }
 
 TEST_F(ScriptFixture, ColourBytesWrapAndTruncate) {
@@ -38,16 +37,18 @@ TEST_F(ScriptFixture, ColourBytesWrapAndTruncate) {
 
 TEST_F(ScriptFixture, EnableFogPutsDefaultColourAndRangeBack) {
     run("setfogcolor(1, 2, 3) setfogrange(5, 6) enablefog()");
-    std::vector<std::string> s = states();
-    ASSERT_EQ(s.size(), 9u);
-    EXPECT_EQ(std::vector<std::string>(s.begin() + 3, s.end()),
-              (std::vector<std::string>{"SetRenderState(28, 0x00000001)", "SetRenderState(48, 0x00000001)",
-                                        "SetRenderState(34, 0xff808080)", "SetRenderState(140, 0x00000003)",
-                                        "SetRenderState(36, 0x42c80000)", "SetRenderState(37, 0x447a0000)"}));
-    device.clearLog();
+    const ScriptRenderStates& r = s.show.renderStates;
+    EXPECT_EQ(r.get(D3DRS_FOGENABLE), 1u);
+    EXPECT_EQ(r.get(D3DRS_RANGEFOGENABLE), 1u);
+    EXPECT_EQ(r.get(D3DRS_FOGCOLOR), 0xFF808080u);
+    EXPECT_EQ(r.get(D3DRS_FOGVERTEXMODE), DWORD(D3DFOG_LINEAR));
+    EXPECT_EQ(r.get(D3DRS_FOGSTART), floatBits(100.0f));
+    EXPECT_EQ(r.get(D3DRS_FOGEND), floatBits(1000.0f));
     run("disablefog()");
-    EXPECT_EQ(states(), (std::vector<std::string>{"SetRenderState(28, 0x00000000)", "SetRenderState(48, 0x00000000)"}));
+    EXPECT_EQ(device.renderState(D3DRS_FOGENABLE), 0u);
+    EXPECT_EQ(device.renderState(D3DRS_RANGEFOGENABLE), 0u);
     EXPECT_EQ(device.renderState(D3DRS_FOGCOLOR), 0xFF808080u); // colour and range stay
+    EXPECT_EQ(device.renderState(D3DRS_FOGEND), floatBits(1000.0f));
 }
 
 TEST_F(ScriptFixture, FogRangeStoresFloatBits) {
@@ -58,27 +59,22 @@ TEST_F(ScriptFixture, FogRangeStoresFloatBits) {
 
 TEST_F(ScriptFixture, StartAndEndTimesAreFloats) {
     run("starttime(1.1) endtime(61.25)");
-    EXPECT_EQ(app.script.demoTime, 1.1f);
-    EXPECT_EQ(app.script.endTime, 61.25f);
+    EXPECT_EQ(s.show.startTime, 1.1f);
+    EXPECT_EQ(s.show.endTime, 61.25f);
 }
 
 TEST(ScriptRandom, StaysInRangeAndRepeatsAcrossRuns) {
     auto draw = [] {
         test::RecordingDevice device;
-        DemoApp app;
-        app.attachDevice(device);
-        app.script.open(app);
+        test::ScriptedShow s(device);
         // Every run starts the generator afresh, as a new process does.
         std::srand(1);
-        app.script.runString("values = {} for i = 1, 200 do values[i] = random(6) end "
-                             "function at(i) return values[i] end");
+        s.run("values = {} for i = 1, 200 do values[i] = random(6) end "
+              "function at(i) return values[i] end");
         std::vector<int> values;
-        lua_State* L = app.script.state();
         for (int i = 1; i <= 200; ++i) {
-            app.script.runString("current = at(" + std::to_string(i) + ")");
-            lua_getglobal(L, "current");
-            values.push_back(int(lua_tonumber(L, -1)));
-            lua_pop(L, 1);
+            s.run("current = at(" + std::to_string(i) + ")");
+            values.push_back(int(s.global("current")));
         }
         return values;
     };
@@ -89,12 +85,7 @@ TEST(ScriptRandom, StaysInRangeAndRepeatsAcrossRuns) {
 }
 
 TEST_F(ScriptFixture, RandomOfZeroEndsTheRunWithAMessage) {
-    try {
-        run("random(0)");
-        FAIL() << "no failure";
-    } catch (const std::string& message) {
-        EXPECT_EQ(message, "random: n must not be 0");
-    }
+    EXPECT_EQ(s.failure("random(0)"), "random: n must not be 0");
 }
 
 } // namespace
@@ -103,15 +94,11 @@ TEST_F(ScriptFixture, RandomOfZeroEndsTheRunWithAMessage) {
 namespace zamp {
 namespace {
 
-TEST_F(ScriptFixture, LoadMusicIsSilentAboutFilesThatAreNoMusic) {
-    test::TempDir dir;
-    auto text = dir.write("notes.txt", "this is not music, only words\n");
-    app.music.setSilent(true);
-    EXPECT_EQ(run("starttime(30) loadmusic('" + text.string() + "')"), 0);
-    EXPECT_FALSE(app.music.loaded());
-    testaudio::writeFile(dir.path() / "tone.wav", testaudio::wavFile({{440, 0.5}}));
-    EXPECT_EQ(run("loadmusic('" + (dir.path() / "tone.wav").string() + "')"), 0);
-    EXPECT_TRUE(app.music.loaded());
+TEST_F(ScriptFixture, LoadMusicChoosesTheFileAndTheStartTimeThatStandsThen) {
+    EXPECT_EQ(run("starttime(30) loadmusic('first.ogg') starttime(12) loadmusic('tune.mod') starttime(40)"), 0);
+    ASSERT_TRUE(s.show.music.has_value());
+    EXPECT_EQ(s.show.music->path, "tune.mod") << "the last choice wins";
+    EXPECT_EQ(s.show.music->startSeconds, 12.0f);
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 // The six sections of the inflated stream: the writer and the parse step agree on every byte,
 // counts are trusted only as far as the stream holds them, and the stream ends where the last
 // key ends.
-#include "SivTestSupport.h"
+#include "support/SivTestSupport.h"
 
 #include "siv/SivParse.h"
 #include "siv/SivReader.h"
@@ -123,7 +123,7 @@ TEST(SivSections, TheStreamEndsExactlyAfterTheLastKey) {
     for (std::size_t n = 0; n < stream.size(); ++n) {
         const std::vector<std::uint8_t> cut(stream.begin(), stream.begin() + static_cast<std::ptrdiff_t>(n));
         const Failure f = streamFailure(cut);
-        ASSERT_EQ(f.kind, Failure::CharPointer) << n;
+        ASSERT_EQ(f.kind, Failure::Message) << n;
         ASSERT_EQ(f.text, kUnderrun) << n;
     }
     // The same through the container: one byte short of the last key, via the file's sizes.
@@ -165,7 +165,7 @@ TEST(SivSections, CountsLargerThanTheStreamUnderrunBeforeAllocating) {
         ASSERT_EQ(streamFailure(buildSivStream(file, SivCounts::AsStored)).kind, Failure::None) << c.what;
         c.forge(file);
         const Failure f = streamFailure(buildSivStream(file, SivCounts::AsStored));
-        EXPECT_EQ(f.kind, Failure::CharPointer) << c.what;
+        EXPECT_EQ(f.kind, Failure::Message) << c.what;
         EXPECT_EQ(f.text, kUnderrun) << c.what;
     }
 }

@@ -1,6 +1,6 @@
 #include "support/RecordingDevice.h"
 
-#include "platform/Mesh.h"
+#include "gfx/Mesh.h"
 
 #include <cstdio>
 
@@ -41,57 +41,57 @@ RecordingDevice::RecordingDevice(int width, int height)
     : backBuffer_(std::make_unique<FakeSurface>(width, height)), target_(backBuffer_.get()) {}
 
 void RecordingDevice::clear(DWORD flags, D3DCOLOR color, float z, DWORD stencil) {
-    log.push_back("Clear(" + std::to_string(flags) + ", " + hex(color) + ", " + std::to_string(z) + ", " +
+    record("Clear(" + std::to_string(flags) + ", " + hex(color) + ", " + std::to_string(z) + ", " +
                   std::to_string(stencil) + ")");
 }
 
 bool RecordingDevice::beginScene() {
-    log.push_back(failBeginScene ? "BeginScene() failed" : "BeginScene()");
+    record(failBeginScene ? "BeginScene() failed" : "BeginScene()");
     return !failBeginScene;
 }
 
-void RecordingDevice::endScene() { log.push_back("EndScene()"); }
-void RecordingDevice::present() { log.push_back("Present()"); }
+void RecordingDevice::endScene() { record("EndScene()"); }
+void RecordingDevice::present() { record("Present()"); }
 
 void RecordingDevice::setRenderState(D3DRENDERSTATETYPE s, DWORD v) {
-    log.push_back("SetRenderState(" + std::to_string(s) + ", " + hex(v) + ")");
+    record("SetRenderState(" + std::to_string(s) + ", " + hex(v) + ")");
     state_.setRenderState(s, v);
 }
 
 void RecordingDevice::setTransform(DWORD type, const Matrix& m) {
-    log.push_back("SetTransform(" + std::to_string(type) + ")");
+    record("SetTransform(" + std::to_string(type) + ")");
     state_.setTransform(type, m);
 }
 
 bool RecordingDevice::setLight(DWORD index, const Light& l) {
-    log.push_back("SetLight(" + std::to_string(index) + ", type " + std::to_string(l.type) + ")");
+    record("SetLight(" + std::to_string(index) + ", type " + std::to_string(l.type) + ")");
     return state_.setLight(index, l);
 }
 
 void RecordingDevice::lightEnable(DWORD index, bool enable) {
-    log.push_back("LightEnable(" + std::to_string(index) + ", " + (enable ? "TRUE" : "FALSE") + ")");
+    record("LightEnable(" + std::to_string(index) + ", " + (enable ? "TRUE" : "FALSE") + ")");
     state_.lightEnable(index, enable);
 }
 
 void RecordingDevice::setMaterial(const Material& m) {
-    log.push_back("SetMaterial()");
+    record("SetMaterial()");
     state_.setMaterial(m);
 }
 
 void RecordingDevice::setTexture(DWORD stage, Texture* t) {
-    log.push_back("SetTexture(" + std::to_string(stage) + ", " + (t ? "texture" : "null") + ")");
+    record("SetTexture(" + std::to_string(stage) + ", " + (t ? "texture" : "null") + ")");
     state_.setTexture(stage, t);
 }
 
 void RecordingDevice::setTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) {
-    log.push_back("SetTextureStageState(" + std::to_string(stage) + ", " + std::to_string(type) + ", " +
+    record("SetTextureStageState(" + std::to_string(stage) + ", " + std::to_string(type) + ", " +
                   std::to_string(value) + ")");
     state_.setTextureStageState(stage, type, value);
 }
 
 bool RecordingDevice::setRenderTarget(DWORD index, Surface* surface) {
     bool ok = index == 0 && surface != nullptr;
-    log.push_back("SetRenderTarget(" + std::to_string(index) + ", " +
+    record("SetRenderTarget(" + std::to_string(index) + ", " +
                   (surface == backBuffer_.get() ? std::string("backbuffer")
                    : surface                     ? std::to_string(surface->width()) + "x" + std::to_string(surface->height())
                                                  : std::string("null")) +
@@ -103,14 +103,14 @@ bool RecordingDevice::setRenderTarget(DWORD index, Surface* surface) {
 Surface* RecordingDevice::renderTarget(DWORD index) { return index == 0 ? target_ : nullptr; }
 
 std::unique_ptr<Texture> RecordingDevice::createTexture(int width, int height, DWORD usage, D3DFORMAT) {
-    log.push_back("CreateTexture(" + std::to_string(width) + ", " + std::to_string(height) + ", " +
+    record("CreateTexture(" + std::to_string(width) + ", " + std::to_string(height) + ", " +
                   std::to_string(usage) + ")");
     if (width <= 0 || height <= 0) return nullptr;
     return std::make_unique<FakeTexture>(width, height, (usage & D3DUSAGE_RENDERTARGET) != 0);
 }
 
 void RecordingDevice::drawSubset(const Mesh& mesh, DWORD attribute) {
-    log.push_back("DrawSubset(" + std::to_string(attribute) + ")");
+    record("DrawSubset(" + std::to_string(attribute) + ")");
     draws.push_back({&mesh, state_, target_});
 }
 

@@ -2,8 +2,8 @@
 // state like a real device would, so tests can check exact state sequences without a GPU.
 #pragma once
 
-#include "platform/Device.h"
-#include "platform/DeviceState.h"
+#include "gfx/Device.h"
+#include "gfx/DeviceState.h"
 
 #include <string>
 #include <vector>
@@ -32,6 +32,10 @@ public:
     std::unique_ptr<Texture> createTexture(int width, int height, DWORD usage, D3DFORMAT format) override;
     void drawSubset(const Mesh& mesh, DWORD attribute) override;
     RgbImage readRenderTarget() override;
+    // Every call is carried out when it is made: there is nothing to wait for.
+    void finish() override {}
+    // Device calls so far (a cleared log keeps counting); no graphics API lies below.
+    Counters counters() const override { return {calls_, 0}; }
 
     // Calls as text, e.g. "SetRenderState(139, 0x00ff8000)", in call order.
     std::vector<std::string> log;
@@ -50,11 +54,16 @@ public:
     void clearLog() { log.clear(), draws.clear(); }
 
 private:
+    void record(std::string call) {
+        log.push_back(std::move(call));
+        ++calls_;
+    }
     class FakeSurface;
     class FakeTexture;
     DeviceState state_;
     std::unique_ptr<Surface> backBuffer_;
     Surface* target_;
+    std::uint64_t calls_ = 0;
 };
 
 std::string hex(DWORD v);

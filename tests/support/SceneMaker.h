@@ -1,7 +1,7 @@
 // Scenes made in code for scene-layer tests: quads facing the camera, cameras, lights.
 #pragma once
 
-#include "siv/Scene.h"
+#include "show/Scene.h"
 
 #include <memory>
 

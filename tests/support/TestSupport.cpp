@@ -1,8 +1,7 @@
 #include "support/TestSupport.h"
 
-#include "platform/ImageFiles.h"
-
-#include <SDL2/SDL_image.h>
+#include "platform/Platform.h"
+#include "platform/sdl/SdlWindow.h"
 
 #include <array>
 #include <cstdio>
@@ -68,6 +67,11 @@ OffscreenGl::OffscreenGl(int width, int height) {
     window_ = std::make_unique<SdlWindow>(options);
 }
 
+OffscreenGl::~OffscreenGl() = default;
+
+Device& OffscreenGl::device() { return window_->device(); }
+GlDevice& OffscreenGl::glDevice() { return window_->device(); }
+
 Rgb pixelAt(const RgbImage& image, int x, int y) {
     const std::uint8_t* p = &image.pixels[(std::size_t(y) * image.width + x) * 3];
     return {p[0], p[1], p[2]};
@@ -80,13 +84,14 @@ std::string describe(Rgb c) {
 }
 
 void writeTestPng(const std::filesystem::path& path, int w, int h, std::uint32_t (*colour)(int, int)) {
-    std::vector<std::uint32_t> pixels(std::size_t(w) * h);
+    ArgbImage image;
+    image.width = w;
+    image.height = h;
+    image.pixels.resize(std::size_t(w) * h);
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) pixels[std::size_t(y) * w + x] = colour(x, y);
-    SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(pixels.data(), w, h, 32, w * 4, SDL_PIXELFORMAT_ARGB8888);
+        for (int x = 0; x < w; ++x) image.pixels[std::size_t(y) * w + x] = colour(x, y);
     std::filesystem::create_directories(path.parent_path());
-    IMG_SavePNG(s, path.string().c_str());
-    SDL_FreeSurface(s);
+    openImageFiles()->writePng(path.string(), image);
 }
 
 } // namespace zamp::test

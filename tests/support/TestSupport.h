@@ -2,13 +2,18 @@
 // OpenGL devices and pixel probes.
 #pragma once
 
-#include "platform/SdlWindow.h"
+#include "gfx/Device.h"
 
 #include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
+
+namespace zamp {
+class GlDevice;
+class SdlWindow;
+}
 
 namespace zamp::test {
 
@@ -38,7 +43,10 @@ RunResult runZamp(const std::vector<std::string>& args, const std::filesystem::p
 class OffscreenGl {
 public:
     explicit OffscreenGl(int width = 1024, int height = 768);
-    GlDevice& device() { return window_->device(); }
+    ~OffscreenGl();
+    Device& device();
+    // The same device, for tests of the OpenGL back end itself.
+    GlDevice& glDevice();
 
 private:
     std::unique_ptr<SdlWindow> window_;

@@ -4,7 +4,7 @@
 #include "SivDescription.h"
 
 #include "siv/SivParse.h"
-#include "siv/SivSceneBuilder.h"
+#include "siv/SivMeshBuilder.h"
 #include "siv/SivWriter.h"
 
 #include <gtest/gtest.h>
@@ -18,7 +18,7 @@ std::string errorOf(const std::string& text) {
     try {
         parseSivDescription(text, "scene.lua");
     } catch (const DescriptionError& e) {
-        return e.message;
+        return e.what();
     }
     return "(no error)";
 }

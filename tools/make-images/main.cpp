@@ -1,6 +1,7 @@
 // Writes the example show's pictures into a folder: a logo with soft alpha edges, a
 // checkerboard for scene materials, a colour wheel and a vignette.
-#include "platform/ImageFiles.h"
+#include "core/Error.h"
+#include "platform/Platform.h"
 
 #include <cmath>
 #include <cstdio>
@@ -65,12 +66,13 @@ int main(int argc, char** argv) {
     }
     std::string dir = argv[1];
     try {
-        zamp::writePng(dir + "/logo.png", paint(256, 256, logo));
-        zamp::writePng(dir + "/checker.png", paint(128, 128, checker));
-        zamp::writePng(dir + "/wheel.png", paint(256, 256, wheel));
-        zamp::writePng(dir + "/vignette.png", paint(512, 384, vignette));
-    } catch (const std::string& message) {
-        std::fprintf(stderr, "make-images: %s\n", message.c_str());
+        const auto files = zamp::openImageFiles();
+        files->writePng(dir + "/logo.png", paint(256, 256, logo));
+        files->writePng(dir + "/checker.png", paint(128, 128, checker));
+        files->writePng(dir + "/wheel.png", paint(256, 256, wheel));
+        files->writePng(dir + "/vignette.png", paint(512, 384, vignette));
+    } catch (const zamp::Error& error) {
+        std::fprintf(stderr, "make-images: %s\n", error.what());
         return 1;
     }
     return 0;

@@ -26,7 +26,7 @@ std::string LuaTable::fieldPath(const std::string& key) const {
 }
 
 void LuaTable::fail(const std::string& key, const std::string& what) const {
-    throw DescriptionError{fieldPath(key) + ": " + what};
+    throw DescriptionError(fieldPath(key) + ": " + what);
 }
 
 int LuaTable::push(const char* key) const {
@@ -191,7 +191,7 @@ void LuaTable::forEach(const char* key, const std::function<void(const LuaTable&
         lua_rawgeti(lua_, list, static_cast<int>(i));
         PopOnExit popElement{lua_};
         const std::string elementPath = fieldPath(key) + "[" + std::to_string(i) + "]";
-        if (lua_type(lua_, -1) != LUA_TTABLE) throw DescriptionError{elementPath + ": expected a table"};
+        if (lua_type(lua_, -1) != LUA_TTABLE) throw DescriptionError(elementPath + ": expected a table");
         visit(LuaTable(lua_, -1, elementPath), i - 1);
     }
 }

@@ -4,7 +4,8 @@
 // callbacks that keep the stack balanced.
 #pragma once
 
-#include "curves/Values.h"
+#include "core/Error.h"
+#include "core/Values.h"
 #include "siv/SivFormat.h"
 
 #include <lua.hpp>
@@ -18,8 +19,8 @@
 namespace zamp::sivtool {
 
 // A fault in a description; the text names the field.
-struct DescriptionError {
-    std::string message;
+struct DescriptionError : Error {
+    using Error::Error;
 };
 
 class LuaTable {

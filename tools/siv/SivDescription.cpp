@@ -206,20 +206,20 @@ SivFile convert(const LuaTable& root) {
 SivFile run(lua_State* lua, int loadResult, const std::string& chunkName) {
     if (loadResult != 0 || lua_pcall(lua, 0, 1, 0) != 0) {
         const char* message = lua_tostring(lua, -1);
-        throw DescriptionError{message ? message : chunkName + ": the description failed to run"};
+        throw DescriptionError(message ? message : chunkName + ": the description failed to run");
     }
     if (lua_type(lua, -1) != LUA_TTABLE)
-        throw DescriptionError{chunkName + ": the description must return a table (return { meshes = ..., ... })"};
+        throw DescriptionError(chunkName + ": the description must return a table (return { meshes = ..., ... })");
     try {
         return convert(LuaTable(lua, -1, ""));
     } catch (const DescriptionError& e) {
-        throw DescriptionError{chunkName + ": " + e.message};
+        throw DescriptionError(chunkName + ": " + e.what());
     }
 }
 
 std::unique_ptr<lua_State, LuaCloser> newState() {
     std::unique_ptr<lua_State, LuaCloser> lua(luaL_newstate());
-    if (!lua) throw DescriptionError{"cannot create a Lua state"};
+    if (!lua) throw DescriptionError("cannot create a Lua state");
     luaL_openlibs(lua.get());
     return lua;
 }

@@ -1,6 +1,6 @@
 #include "SivInfo.h"
 
-#include "ConsoleText.h"
+#include "core/DisplayText.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -104,7 +104,7 @@ void printSivInfo(std::ostream& out, const SivFile& file, std::uint32_t storedSi
         else if (name->empty())
             out << "no texture (empty name)\n";
         else
-            out << "\"" << consoleText(*name) << "\"\n";
+            out << "\"" << displayText(*name) << "\"\n";
     }
 
     sectionTitle("materials", file.materials.size());

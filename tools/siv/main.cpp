@@ -3,13 +3,14 @@
 //                                       gives the player's message on stderr and exit 1
 //   siv build DESCRIPTION.lua OUT.siv   a SIV file from a Lua scene description
 // Exit codes: 0 done, 1 bad file or description, 2 wrong usage.
-#include "ConsoleText.h"
 #include "LuaTable.h"
 #include "SivDescription.h"
 #include "SivInfo.h"
 
+#include "core/DisplayText.h"
+#include "core/Error.h"
 #include "siv/SivParse.h"
-#include "siv/SivSceneBuilder.h"
+#include "siv/SivMeshBuilder.h"
 #include "siv/SivWriter.h"
 
 #include <cstring>
@@ -29,18 +30,14 @@ int usage() {
     return 2;
 }
 
-// Runs `action`, turning the loader's messages (std::string or plain character strings) and
-// description errors into one line on stderr and exit code 1.
+// Runs `action`, turning the loader's and the descriptions' messages into one line on stderr
+// and exit code 1.
 template <class Action>
 int reportingFailures(Action action) {
     try {
         return action();
-    } catch (const std::string& message) {
-        std::cerr << consoleText(message) << "\n";
-    } catch (const char* message) {
-        std::cerr << consoleText(message) << "\n";
-    } catch (const DescriptionError& error) {
-        std::cerr << consoleText(error.message) << "\n";
+    } catch (const Error& error) {
+        std::cerr << displayText(error.what()) << "\n";
     } catch (const std::exception& error) {
         std::cerr << "siv: " << error.what() << "\n";
     }

@@ -1,0 +1,239 @@
+#include "platform/gl/GlDevice.h"
+
+#include "core/Error.h"
+#include "platform/gl/GlBlendTable.h"
+#include "platform/gl/GlShaderSource.h"
+
+#include <cstring>
+#include <iostream>
+#include <string>
+
+namespace zamp {
+
+namespace {
+
+gl::ShaderName compileShader(GLenum type, const char* source) {
+    gl::ShaderName shader(glCreateShader(type));
+    const GLuint id = shader.get();
+    glShaderSource(id, 1, &source, nullptr);
+    glCompileShader(id);
+    GLint ok = 0;
+    glGetShaderiv(id, GL_COMPILE_STATUS, &ok);
+    if (!ok) {
+        char log[2048] = {};
+        glGetShaderInfoLog(id, sizeof log, nullptr, log);
+        throw Error(std::string("Fixed-function shader does not compile: ") + log);
+    }
+    return shader;
+}
+
+gl::ProgramName linkProgram(const char* vertexSource, const char* fragmentSource) {
+    const gl::ShaderName vs = compileShader(GL_VERTEX_SHADER, vertexSource);
+    const gl::ShaderName fs = compileShader(GL_FRAGMENT_SHADER, fragmentSource);
+    gl::ProgramName program(glCreateProgram());
+    glAttachShader(program.get(), vs.get());
+    glAttachShader(program.get(), fs.get());
+    glLinkProgram(program.get());
+    GLint ok = 0;
+    glGetProgramiv(program.get(), GL_LINK_STATUS, &ok);
+    if (!ok) {
+        char log[2048] = {};
+        glGetProgramInfoLog(program.get(), sizeof log, nullptr, log);
+        throw Error(std::string("Fixed-function shader does not link: ") + log);
+    }
+    // The program keeps what it linked; the shaders are released with their names.
+    glDetachShader(program.get(), vs.get());
+    glDetachShader(program.get(), fs.get());
+    return program;
+}
+
+} // namespace
+
+GlDevice::GlDevice(int backBufferWidth, int backBufferHeight, PresentTarget presentTarget)
+    : presentTarget_(std::move(presentTarget)) {
+    program_ = linkProgram(kFixedFunctionVertexShader, kFixedFunctionFragmentShader);
+    glUseProgram(program_.get());
+    glUniform1i(glGetUniformLocation(program_.get(), "stageTexture"), 0);
+    GLuint blockIndex = glGetUniformBlockIndex(program_.get(), "FixedFunction");
+    glUniformBlockBinding(program_.get(), blockIndex, 0);
+    GLint blockSize = 0;
+    glGetActiveUniformBlockiv(program_.get(), blockIndex, GL_UNIFORM_BLOCK_DATA_SIZE, &blockSize);
+    if (blockSize != GLint(sizeof(FixedFunctionBlock)))
+        throw Error("Fixed-function shader block has " + std::to_string(blockSize) + " bytes, expected " +
+                    std::to_string(sizeof(FixedFunctionBlock)));
+    uniformBuffer_ = gl::makeBuffer();
+    glBindBuffer(GL_UNIFORM_BUFFER, uniformBuffer_.get());
+    glBufferData(GL_UNIFORM_BUFFER, sizeof(FixedFunctionBlock), nullptr, GL_DYNAMIC_DRAW);
+    glBindBufferBase(GL_UNIFORM_BUFFER, 0, uniformBuffer_.get());
+    glActiveTexture(GL_TEXTURE0);
+
+    // Surfaces are stored top row first with y flipped in the shader, which reverses the
+    // on-screen winding: counter-clockwise in GL terms is Direct3D's clockwise front face.
+    glFrontFace(GL_CCW);
+    glDisable(GL_SCISSOR_TEST);
+    glDisable(GL_DITHER);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+
+    backBuffer_ = std::make_unique<GlSurface>(backBufferWidth, backBufferHeight, 0);
+    if (!backBuffer_->complete()) throw Error("The back buffer cannot be made.");
+    target_ = backBuffer_.get();
+}
+
+GlDevice::~GlDevice() = default;
+
+void GlDevice::bindTarget() {
+    cache_.bindFramebuffer(target_->framebuffer());
+    cache_.viewport(target_->width(), target_->height());
+}
+
+void GlDevice::clear(DWORD flags, D3DCOLOR color, float z, DWORD) {
+    ++deviceCalls_;
+    bindTarget();
+    GLbitfield bits = 0;
+    if (flags & D3DCLEAR_TARGET) {
+        // Clears obey the write masks: open them first.
+        cache_.colorMask(true);
+        Vec4 c = colorValue(color);
+        glClearColor(c.r, c.g, c.b, c.a);
+        cache_.count();
+        bits |= GL_COLOR_BUFFER_BIT;
+    }
+    if (flags & D3DCLEAR_ZBUFFER) {
+        cache_.depthMask(true);
+        glClearDepth(z);
+        cache_.count();
+        bits |= GL_DEPTH_BUFFER_BIT;
+    }
+    if (bits) {
+        glClear(bits);
+        cache_.count();
+    }
+}
+
+bool GlDevice::beginScene() {
+    ++deviceCalls_;
+    if (inScene_) return false;
+    inScene_ = true;
+    return true;
+}
+
+void GlDevice::endScene() {
+    ++deviceCalls_;
+    inScene_ = false;
+}
+
+void GlDevice::present() {
+    ++deviceCalls_;
+    if (!presentTarget_.swap) {
+        glFlush();
+        cache_.count();
+        return;
+    }
+    int w = backBuffer_->width(), h = backBuffer_->height();
+    if (presentTarget_.drawableSize) presentTarget_.drawableSize(w, h);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, backBuffer_->framebuffer());
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    // The back buffer's row 0 is the top: blit it upside down into the window.
+    bool sameSize = w == backBuffer_->width() && h == backBuffer_->height();
+    glBlitFramebuffer(0, 0, backBuffer_->width(), backBuffer_->height(), 0, h, w, 0, GL_COLOR_BUFFER_BIT,
+                      sameSize ? GL_NEAREST : GL_LINEAR);
+    cache_.count(3);
+    cache_.invalidate();
+    presentTarget_.swap();
+}
+
+bool GlDevice::setRenderTarget(DWORD index, Surface* surface) {
+    ++deviceCalls_;
+    auto* gls = dynamic_cast<GlSurface*>(surface);
+    if (index != 0 || gls == nullptr || !gls->complete()) return false;
+    target_ = gls;
+    bindTarget(); // a new target brings a viewport covering all of it
+    return true;
+}
+
+Surface* GlDevice::renderTarget(DWORD index) { return index == 0 ? target_ : nullptr; }
+
+std::unique_ptr<Texture> GlDevice::createTexture(int width, int height, DWORD usage, D3DFORMAT) {
+    GLint maxSize = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
+    if (width <= 0 || height <= 0 || width > maxSize || height > maxSize) return nullptr;
+    auto texture = std::make_unique<GlTexture>(width, height, (usage & D3DUSAGE_RENDERTARGET) != 0);
+    if (!texture->valid()) return nullptr;
+    return texture;
+}
+
+void GlDevice::applyPipelineState() {
+    const DeviceState& s = state_;
+    cache_.enable(GL_DEPTH_TEST, s.renderState(D3DRS_ZENABLE) != 0);
+    DWORD zfunc = s.renderState(D3DRS_ZFUNC);
+    cache_.depthFunc(zfunc >= D3DCMP_NEVER && zfunc <= D3DCMP_ALWAYS ? glCompareFor(zfunc) : GL_LEQUAL);
+    cache_.depthMask(s.renderState(D3DRS_ZWRITEENABLE) != 0);
+    cache_.colorMask(true);
+
+    bool blend = s.renderState(D3DRS_ALPHABLENDENABLE) != 0;
+    cache_.enable(GL_BLEND, blend);
+    if (blend) {
+        DWORD src = s.renderState(D3DRS_SRCBLEND), dst = s.renderState(D3DRS_DESTBLEND);
+        if (!blendFallbackReported_ && usesBlendFallback(src, dst)) {
+            blendFallbackReported_ = true;
+            std::cerr << "zamp: blend factors " << src << "/" << dst
+                      << " have no fixed-function meaning; ONE is used for a source and ZERO for a destination\n";
+        }
+        GlBlendFunc f = glBlendFor(src, dst);
+        cache_.blendFunc(f.src, f.dst);
+    }
+
+    switch (s.renderState(D3DRS_CULLMODE)) {
+    case D3DCULL_CW:
+        cache_.enable(GL_CULL_FACE, true);
+        cache_.cullFace(GL_FRONT);
+        break;
+    case D3DCULL_CCW:
+        cache_.enable(GL_CULL_FACE, true);
+        cache_.cullFace(GL_BACK);
+        break;
+    default: cache_.enable(GL_CULL_FACE, false); break;
+    }
+
+    auto* texture = dynamic_cast<GlTexture*>(s.texture(0));
+    cache_.bindTexture(texture ? texture->name() : 0);
+}
+
+void GlDevice::drawSubset(const Mesh& mesh, DWORD attribute) {
+    ++deviceCalls_;
+    // Every face of the player's meshes carries attribute 0.
+    if (attribute != 0 || mesh.faceCount() == 0) return;
+    if (!dynamic_cast<GlMeshData*>(mesh.deviceData.get())) {
+        mesh.deviceData = std::make_unique<GlMeshData>(mesh);
+        cache_.forgetVertexArray();
+        cache_.count(12);
+    }
+    const auto& data = static_cast<const GlMeshData&>(*mesh.deviceData);
+
+    bindTarget();
+    applyPipelineState();
+    FixedFunctionBlock block;
+    buildFixedFunctionBlock(state_, target_->width(), target_->height(), block);
+    if (!blockUploaded_ || std::memcmp(&block, &lastBlock_, sizeof block) != 0) {
+        glBufferSubData(GL_UNIFORM_BUFFER, 0, sizeof block, &block);
+        cache_.count();
+        lastBlock_ = block;
+        blockUploaded_ = true;
+    }
+    cache_.bindVertexArray(data.vertexArray());
+    glDrawElements(GL_TRIANGLES, data.indexCount(), data.indexType(), nullptr);
+    cache_.count();
+}
+
+RgbImage GlDevice::readRenderTarget() {
+    bindTarget();
+    RgbImage image;
+    image.width = target_->width();
+    image.height = target_->height();
+    image.pixels.resize(std::size_t(image.width) * image.height * 3);
+    glReadPixels(0, 0, image.width, image.height, GL_RGB, GL_UNSIGNED_BYTE, image.pixels.data());
+    cache_.count();
+    return image;
+}
+
+} // namespace zamp

@@ -1,0 +1,98 @@
+// The device on OpenGL 3.3 core. It stores the Direct3D state the player sets and, at each
+// draw, turns it into GL state (only what changed) and the fixed-function shader's inputs.
+// Every surface is stored top row first, as Direct3D's are; `present` turns the back
+// buffer the right way up in the window. Needs a current GL context for its whole life.
+#pragma once
+
+#include "gfx/Device.h"
+#include "gfx/DeviceState.h"
+#include "gfx/FixedFunction.h"
+#include "platform/gl/GlObjects.h"
+#include "platform/gl/GlResources.h"
+#include "platform/gl/GlStateCache.h"
+
+#include <functional>
+#include <memory>
+
+namespace zamp {
+
+class GlDevice final : public Device {
+public:
+    // What `present` shows the back buffer on: the window's drawable size and its swap.
+    struct PresentTarget {
+        std::function<void(int& width, int& height)> drawableSize;
+        std::function<void()> swap;
+    };
+
+    // Throws an Error with the compiler's log when the context cannot run the shader.
+    GlDevice(int backBufferWidth, int backBufferHeight, PresentTarget presentTarget = {});
+    ~GlDevice() override;
+
+    void clear(DWORD flags, D3DCOLOR color, float z, DWORD stencil) override;
+    bool beginScene() override;
+    void endScene() override;
+    void present() override;
+
+    void setRenderState(D3DRENDERSTATETYPE state, DWORD value) override {
+        ++deviceCalls_;
+        state_.setRenderState(state, value);
+    }
+    DWORD renderState(D3DRENDERSTATETYPE state) const override { return state_.renderState(state); }
+    void setTransform(DWORD type, const Matrix& m) override {
+        ++deviceCalls_;
+        state_.setTransform(type, m);
+    }
+    const Matrix& transform(DWORD type) const override { return state_.transform(type); }
+    bool setLight(DWORD index, const Light& light) override {
+        ++deviceCalls_;
+        return state_.setLight(index, light);
+    }
+    void lightEnable(DWORD index, bool enable) override {
+        ++deviceCalls_;
+        state_.lightEnable(index, enable);
+    }
+    void setMaterial(const Material& m) override {
+        ++deviceCalls_;
+        state_.setMaterial(m);
+    }
+    void setTexture(DWORD stage, Texture* t) override {
+        ++deviceCalls_;
+        state_.setTexture(stage, t);
+    }
+    void setTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) override {
+        ++deviceCalls_;
+        state_.setTextureStageState(stage, type, value);
+    }
+
+    bool setRenderTarget(DWORD index, Surface* surface) override;
+    Surface* renderTarget(DWORD index) override;
+    std::unique_ptr<Texture> createTexture(int width, int height, DWORD usage, D3DFORMAT format) override;
+    void drawSubset(const Mesh& mesh, DWORD attribute) override;
+    RgbImage readRenderTarget() override;
+
+    void finish() override { glFinish(); }
+    // Device calls are what a translation without a state cache would turn into at least as
+    // many GL calls; the back-end calls are the GL calls actually made.
+    Counters counters() const override { return {deviceCalls_, cache_.calls()}; }
+
+    const DeviceState& state() const { return state_; }
+
+private:
+    void bindTarget();
+    void applyPipelineState();
+
+    DeviceState state_;
+    GlStateCache cache_;
+    PresentTarget presentTarget_;
+    gl::ProgramName program_;
+    gl::BufferName uniformBuffer_;
+    FixedFunctionBlock lastBlock_{};
+    bool blockUploaded_ = false;
+    std::unique_ptr<GlSurface> backBuffer_;
+    GlSurface* target_ = nullptr;
+    bool inScene_ = false;
+    bool blendFallbackReported_ = false;
+    std::uint64_t deviceCalls_ = 0;
+};
+
+} // namespace zamp

@@ -1,0 +1,65 @@
+// The GL objects behind surfaces, textures and meshes of the OpenGL device.
+#pragma once
+
+#include "platform/gl/GlObjects.h"
+#include "gfx/Mesh.h"
+#include "gfx/Texture.h"
+
+#include <memory>
+
+namespace zamp {
+
+// A framebuffer with a colour buffer and a 16-bit depth buffer of its own size, so a
+// render target of any size draws with correct depth.
+class GlSurface final : public Surface {
+public:
+    // Draws into `colorTexture` (not owned); a surface without one gets its own RGB colour
+    // texture, which reads destination alpha as 1 like Direct3D's X8R8G8B8 back buffer.
+    GlSurface(int width, int height, GLuint colorTexture);
+    int width() const override { return width_; }
+    int height() const override { return height_; }
+    GLuint framebuffer() const { return fbo_.get(); }
+    GLuint colorTexture() const { return colorTexture_; }
+    bool complete() const { return complete_; }
+
+private:
+    int width_, height_;
+    gl::TextureName ownColor_;
+    GLuint colorTexture_;
+    gl::RenderbufferName depth_;
+    gl::FramebufferName fbo_;
+    bool complete_ = false;
+};
+
+class GlTexture final : public Texture {
+public:
+    GlTexture(int width, int height, bool renderTarget);
+    int width() const override { return width_; }
+    int height() const override { return height_; }
+    Surface* renderSurface() override { return surface_.get(); }
+    void upload(const std::uint32_t* argb) override;
+    GLuint name() const { return texture_.get(); }
+    bool valid() const { return texture_.get() != 0 && (!surface_ || surface_->complete()); }
+
+private:
+    int width_, height_;
+    gl::TextureName texture_;
+    std::unique_ptr<GlSurface> surface_;
+};
+
+class GlMeshData final : public Mesh::DeviceData {
+public:
+    explicit GlMeshData(const Mesh& mesh);
+    GLuint vertexArray() const { return vao_.get(); }
+    GLsizei indexCount() const { return indexCount_; }
+    GLenum indexType() const { return indexType_; }
+
+private:
+    gl::VertexArrayName vao_;
+    gl::BufferName vertices_;
+    gl::BufferName indices_;
+    GLsizei indexCount_;
+    GLenum indexType_;
+};
+
+} // namespace zamp

@@ -1,0 +1,101 @@
+#include "platform/sdl/SdlWindow.h"
+
+#include "core/Error.h"
+#include "platform/Platform.h"
+
+#include <SDL2/SDL.h>
+
+namespace zamp {
+
+SdlWindow::VideoSubsystem::VideoSubsystem(bool offscreen) {
+    if (offscreen) SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
+    ok = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+}
+
+SdlWindow::VideoSubsystem::~VideoSubsystem() {
+    if (ok) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+void SdlWindow::DestroyWindow::operator()(SDL_Window* window) const { SDL_DestroyWindow(window); }
+void SdlWindow::DeleteContext::operator()(void* context) const { SDL_GL_DeleteContext(context); }
+
+SdlWindow::SdlWindow(const WindowOptions& options) : video_(options.offscreen), offscreen_(options.offscreen) {
+    if (!video_.ok) throw Error("Direct3DCreate9() Failed.");
+    SDL_DisplayMode mode;
+    if (SDL_GetDesktopDisplayMode(0, &mode) != 0) throw Error("GetAdapterDisplayMode() Failed.");
+
+    int bbWidth = options.backBufferWidth, bbHeight = options.backBufferHeight;
+    if (bbWidth <= 0 || bbHeight <= 0) {
+        bbWidth = options.windowed ? options.width : mode.w;
+        bbHeight = options.windowed ? options.height : mode.h;
+    }
+    // Full screen, the window covers the desktop from the start: without a window manager
+    // nothing would resize a smaller one.
+    const bool fullScreen = !options.windowed && !options.offscreen;
+    int windowWidth = options.windowed ? bbWidth : fullScreen ? mode.w : options.width;
+    int windowHeight = options.windowed ? bbHeight : fullScreen ? mode.h : options.height;
+
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
+    if (fullScreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+    window_.reset(SDL_CreateWindow(options.title.c_str(), 0, 0, windowWidth, windowHeight, flags));
+    if (!window_) throw Error(std::string("pD3D->CreateDevice() Failed. (no window: ") + SDL_GetError() + ")");
+    context_.reset(SDL_GL_CreateContext(window_.get()));
+    if (!context_)
+        throw Error(std::string("pD3D->CreateDevice() Failed. (no OpenGL 3.3 context: ") + SDL_GetError() + ")");
+    SDL_GL_MakeCurrent(window_.get(), context_.get());
+    SDL_GL_SetSwapInterval(0); // present immediately, no wait for the vertical blank
+
+    GlDevice::PresentTarget target;
+    if (!options.offscreen) {
+        target.drawableSize = [this](int& w, int& h) { SDL_GL_GetDrawableSize(window_.get(), &w, &h); };
+        target.swap = [this] { SDL_GL_SwapWindow(window_.get()); };
+    }
+    try {
+        device_ = std::make_unique<GlDevice>(bbWidth, bbHeight, std::move(target));
+    } catch (const Error& e) {
+        throw Error(std::string("pD3D->CreateDevice() Failed. (") + e.what() + ")");
+    }
+    device_->setRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
+    device_->setRenderState(D3DRS_AMBIENT, 0);
+    SDL_AddEventWatch(&SdlWindow::watchEvents, this);
+    watching_ = true;
+}
+
+SdlWindow::~SdlWindow() {
+    if (watching_) SDL_DelEventWatch(&SdlWindow::watchEvents, this);
+    device_.reset(); // its GL objects need the context
+}
+
+void SdlWindow::show() {
+    if (!offscreen_) SDL_ShowWindow(window_.get());
+}
+
+int SdlWindow::watchEvents(void* self, SDL_Event* event) {
+    if (event->type == SDL_KEYDOWN && event->key.keysym.sym == SDLK_ESCAPE)
+        static_cast<SdlWindow*>(self)->escapePressed_ = true;
+    return 0;
+}
+
+bool SdlWindow::pollEvent(bool& quit) {
+    SDL_Event event;
+    if (!SDL_PollEvent(&event)) return false;
+    quit = event.type == SDL_QUIT || (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE);
+    return true;
+}
+
+bool SdlWindow::escapeState() {
+    SDL_PumpEvents();
+    const Uint8* keys = SDL_GetKeyboardState(nullptr);
+    bool down = keys[SDL_SCANCODE_ESCAPE] != 0;
+    bool pressed = escapePressed_;
+    escapePressed_ = false;
+    return down || pressed;
+}
+
+std::unique_ptr<Window> openWindow(const WindowOptions& options) { return std::make_unique<SdlWindow>(options); }
+
+} // namespace zamp

@@ -1,0 +1,59 @@
+// The player's window on SDL2 with an OpenGL 3.3 core context and the OpenGL device. Every
+// SDL and GL handle is owned from the moment it exists, so a constructor that fails half-way
+// releases what it had made.
+#pragma once
+
+#include "platform/Window.h"
+#include "platform/gl/GlDevice.h"
+
+#include <memory>
+
+struct SDL_Window;
+union SDL_Event;
+
+namespace zamp {
+
+class SdlWindow final : public Window {
+public:
+    // Throws "Direct3DCreate9() Failed." when video does not start, "GetAdapterDisplayMode()
+    // Failed." without a desktop mode and "pD3D->CreateDevice() Failed." (with the reason)
+    // when the window, its context or the device cannot be made. The window starts hidden.
+    explicit SdlWindow(const WindowOptions& options);
+    ~SdlWindow() override;
+    SdlWindow(const SdlWindow&) = delete;
+    SdlWindow& operator=(const SdlWindow&) = delete;
+
+    GlDevice& device() override { return *device_; }
+    void show() override;
+    bool pollEvent(bool& quit) override;
+    bool escapeState() override;
+
+private:
+    static int watchEvents(void* self, SDL_Event* event);
+
+    struct VideoSubsystem {
+        // Offscreen selects SDL's driver that needs no display.
+        explicit VideoSubsystem(bool offscreen);
+        ~VideoSubsystem();
+        VideoSubsystem(const VideoSubsystem&) = delete;
+        VideoSubsystem& operator=(const VideoSubsystem&) = delete;
+        bool ok = false;
+    };
+    struct DestroyWindow {
+        void operator()(SDL_Window* window) const;
+    };
+    struct DeleteContext {
+        void operator()(void* context) const;
+    };
+
+    // Declared in the order they are made, so they are released in the reverse one.
+    VideoSubsystem video_;
+    std::unique_ptr<SDL_Window, DestroyWindow> window_;
+    std::unique_ptr<void, DeleteContext> context_;
+    std::unique_ptr<GlDevice> device_;
+    bool offscreen_;
+    bool watching_ = false;
+    bool escapePressed_ = false;
+};
+
+} // namespace zamp

@@ -1,0 +1,39 @@
+#include "show/Scene.h"
+
+#include "show/SivSceneBuilder.h"
+#include "siv/SivParse.h"
+
+namespace zamp {
+
+Scene::~Scene() {
+    // Member order would release lights and cameras before the meshes; the meshes hold device
+    // resources and go first, one by one in file order.
+    for (auto& mesh : meshes) mesh.reset();
+    lights.clear();
+    cameras.clear();
+}
+
+SceneList::~SceneList() {
+    for (auto& scene : scenes_) scene.reset();
+}
+
+void SceneList::loadSiv(Device& device, ImageFiles& files, TextureRegistry& textures, const std::string& path,
+                        const std::string& name) {
+    // Parse first, then build: the records are released with `file` when this returns, and
+    // the scene joins the list only once everything has succeeded.
+    const SivFile file = readSivFile(path);
+    append(buildSivScene(device, files, textures, file, path, name));
+}
+
+Scene& SceneList::append(std::unique_ptr<Scene> scene) {
+    scenes_.push_back(std::move(scene));
+    return *scenes_.back();
+}
+
+int SceneList::find(const std::string& name) const {
+    for (std::size_t i = 0; i < scenes_.size(); ++i)
+        if (scenes_[i]->name == name) return static_cast<int>(i);
+    return -1;
+}
+
+} // namespace zamp

@@ -1,0 +1,70 @@
+// Everything one run of the show script builds: textures and render targets, images,
+// scenes, the layers of the timeline, the music chosen, the start and end times and the
+// render states the script sets. Running a show means running its script into a fresh Show;
+// destroying one releases every device object it made, so the device must outlive it.
+#pragma once
+
+#include "gfx/D3DTypes.h"
+#include "show/Image.h"
+#include "show/LayerList.h"
+#include "show/Scene.h"
+#include "show/TextureRegistry.h"
+
+#include <array>
+#include <optional>
+#include <string>
+
+namespace zamp {
+
+class Device;
+
+// The piece of music the script asked for: the file as the script named it, and where a
+// stream starts (the demo time that stood when the script loaded it).
+struct MusicChoice {
+    std::string path;
+    float startSeconds = 0;
+};
+
+// The render states a script sets (fog and ambient light). They stay with the show and go to
+// the device when the show starts, so a show built again starts from its own and not from
+// what an earlier one left on the device.
+class ScriptRenderStates {
+public:
+    static constexpr std::array<D3DRENDERSTATETYPE, 7> kStates = {
+        D3DRS_FOGENABLE, D3DRS_RANGEFOGENABLE, D3DRS_FOGCOLOR, D3DRS_FOGVERTEXMODE,
+        D3DRS_FOGSTART,  D3DRS_FOGEND,         D3DRS_AMBIENT};
+
+    // Starts with the device's values after its set-up: fog off, no ambient light.
+    ScriptRenderStates();
+
+    // `state` must be one of kStates.
+    void set(D3DRENDERSTATETYPE state, DWORD value);
+    DWORD get(D3DRENDERSTATETYPE state) const;
+    // Sets every one of kStates on the device.
+    void apply(Device& device) const;
+
+private:
+    static std::size_t slot(D3DRENDERSTATETYPE state);
+    std::array<DWORD, kStates.size()> values_{};
+};
+
+class Show {
+public:
+    Show() = default;
+    Show(const Show&) = delete;
+    Show& operator=(const Show&) = delete;
+
+    // Declared so that layers go first, then scenes and images, and the textures they refer
+    // to last.
+    TextureRegistry textures;
+    ImageList images;
+    SceneList scenes;
+    LayerList layers;
+
+    std::optional<MusicChoice> music;
+    float startTime = 0;
+    float endTime = 0;
+    ScriptRenderStates renderStates;
+};
+
+} // namespace zamp

@@ -1,0 +1,23 @@
+// The device half of loading a SIV file: turns the records of a parsed SivFile into a Scene
+// with meshes (created, optimised, with material and texture), cameras and lights.
+#pragma once
+
+#include "show/Scene.h"
+#include "siv/SivFile.h"
+
+#include <memory>
+#include <string>
+
+namespace zamp {
+
+class ImageFiles;
+
+// Builds the meshes in file order, then the cameras, then the lights. `path` names the file in
+// messages; `name` becomes the scene's name. Throws the first failure of the mesh checks
+// (siv/SivMeshBuilder.h), in the order the meshes are built, or the registry's
+// "Error Loading Texture " + name. Textures that load before a later failure stay in the
+// registry.
+std::unique_ptr<Scene> buildSivScene(Device& device, ImageFiles& imageFiles, TextureRegistry& textures,
+                                     const SivFile& file, const std::string& path, const std::string& name);
+
+} // namespace zamp

@@ -1,0 +1,50 @@
+// One name space for every texture of a show: image files (loaded once, by the name the
+// caller gave), SIV material textures and render targets made by the script.
+// Records stay at the same address until the registry is destroyed, which releases every
+// texture it holds (the device that made them must still exist).
+#pragma once
+
+#include "gfx/Device.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace zamp {
+
+class ImageFiles;
+
+struct TextureRecord {
+    std::unique_ptr<Texture> texture;
+    Surface* surface = nullptr; // render targets: the texture's level-0 surface
+    int width = 0;              // loaded textures: the file's own size; render targets: the size asked for
+    int height = 0;
+    int isRenderTarget = 0;
+};
+
+class TextureRegistry {
+public:
+    // The record of the first entry named `name` (exact bytes); otherwise loads the file as
+    // named with 32-bit ARGB, then "data/" + name in the file's own format, and registers it.
+    // Throws "Error Loading Texture " + name when neither loads.
+    TextureRecord& load(Device& device, ImageFiles& files, const std::string& name);
+
+    // Registers a render-target texture of the given size under `name` without a lookup.
+    // Throws when the device cannot make it.
+    TextureRecord& createRenderTarget(Device& device, const std::string& name, int width, int height);
+
+    std::size_t size() const { return entries_.size(); }
+    const std::string& name(std::size_t i) const { return entries_[i].name; }
+    TextureRecord& record(std::size_t i) { return *entries_[i].record; }
+
+private:
+    struct Entry {
+        std::unique_ptr<TextureRecord> record;
+        std::string name;
+    };
+    TextureRecord* find(const std::string& name);
+
+    std::vector<Entry> entries_;
+};
+
+} // namespace zamp

@@ -1,0 +1,40 @@
+// The device-free half of building a SIV scene: each mesh section as a utility-library mesh,
+// the material and texture each mesh uses, with the checks that the player makes while
+// building. Tools that inspect files run the same checks without a device.
+#pragma once
+
+#include "gfx/Mesh.h"
+#include "siv/SivFile.h"
+
+#include <memory>
+#include <string>
+
+namespace zamp {
+
+// The Direct3D mesh of one SIV mesh: 16-bit indices below 65535 faces, 32-bit from 65535, the
+// first 32 bytes of every vertex, then adjacency and the compact, vertex-cache optimisation.
+// `meshIndex` names the mesh in messages. Throws:
+//   "D3DXCreateMeshFVF failed."                   no faces, no vertices, or more than 65535
+//                                                 vertices with fewer than 65535 faces
+//   "File <path>: mesh M face F uses vertex V, but the mesh has N vertices."
+//   "GenerateAdjacency() failed." / "OptimizeInPlace() failed"
+std::unique_ptr<Mesh> buildSivMesh(const SivMesh& mesh, const std::string& path, std::size_t meshIndex);
+
+// The material record of mesh `meshIndex`: the one its first face names. Throws
+// "File <path>: mesh M uses material I, but the file has N materials." when that index is
+// outside the material section. The mesh must have faces.
+const SivMaterial& sivMeshMaterial(const SivFile& file, std::size_t meshIndex, const std::string& path);
+
+// The texture file that `material` asks for: the name of the first texture entry with its id,
+// or an empty string when there is no such entry or its name is empty. Throws
+// "File <path>: texture entry E has a file name with no ending zero byte."
+std::string sivMaterialTextureName(const SivFile& file, const SivMaterial& material, const std::string& path);
+
+// Every check of scene building that needs no device, in the same order: each mesh is built
+// and dropped, and texture names are checked but not loaded.
+void checkSivScene(const SivFile& file, const std::string& path);
+
+// The mesh material: colours with alpha 1, black emissive, the record's power.
+Material sivMaterial(const SivMaterial& record);
+
+} // namespace zamp

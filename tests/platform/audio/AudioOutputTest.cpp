@@ -1,0 +1,80 @@
+// AudioOutput: which output it opens and how it classifies music files.
+#include "platform/Platform.h"
+
+#include "support/MusicTestAudio.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace zamp {
+namespace {
+
+using namespace testaudio;
+
+TEST(AudioOutputTest, OpensTheDeviceAndElseTheSilentDriver) {
+    {
+        SCOPED_TRACE("a working driver is used");
+        DiskCapture capture;
+        auto output = openAudioOutput(AudioTarget::DeviceOrSilent);
+        ASSERT_NE(output, nullptr);
+        EXPECT_FALSE(output->silent());
+        EXPECT_TRUE(std::filesystem::exists(capture.path()));
+    }
+    {
+        SCOPED_TRACE("a driver that does not exist gives way to the silent one");
+        ::setenv("SDL_AUDIODRIVER", "zamp-no-such-driver", 1);
+        auto output = openAudioOutput(AudioTarget::DeviceOrSilent);
+        ASSERT_NE(output, nullptr);
+        EXPECT_TRUE(output->silent());
+    }
+    {
+        SCOPED_TRACE("silent only: the working driver is not touched");
+        DiskCapture capture;
+        auto output = openAudioOutput(AudioTarget::SilentOnly);
+        ASSERT_NE(output, nullptr);
+        EXPECT_TRUE(output->silent());
+        EXPECT_FALSE(std::filesystem::exists(capture.path()));
+    }
+    ::setenv("SDL_AUDIODRIVER", "dummy", 1);
+}
+
+TEST(AudioOutputTest, TellsStreamsFromModulesAndRejectsTheRest) {
+    ::setenv("SDL_AUDIODRIVER", "dummy", 1);
+    auto output = openAudioOutput(AudioTarget::DeviceOrSilent);
+    ASSERT_NE(output, nullptr);
+
+    const auto wav = tempPath("kind.wav");
+    const auto mod = tempPath("kind.mod");
+    const auto text = tempPath("kind.txt");
+    writeFile(wav, wavFile({{440.0, 0.1}}));
+    writeFile(mod, modFile(428, 214));
+    writeFile(text, std::vector<std::uint8_t>(2000, 'a'));
+    // Names do not decide: a module named like a stream is still a module, and the reverse.
+    const auto modAsOgg = tempPath("module.ogg");
+    const auto wavAsMod = tempPath("stream.mod");
+    std::filesystem::copy_file(mod, modAsOgg);
+    std::filesystem::copy_file(wav, wavAsMod);
+
+    struct Case {
+        std::filesystem::path path;
+        bool loads;
+        MusicKind kind;
+    };
+    for (const Case& c : {Case{wav, true, MusicKind::Stream}, Case{wavAsMod, true, MusicKind::Stream},
+                          Case{mod, true, MusicKind::Module}, Case{modAsOgg, true, MusicKind::Module},
+                          Case{text, false, MusicKind::Stream}}) {
+        SCOPED_TRACE(c.path);
+        auto track = output->loadMusic(c.path.string());
+        ASSERT_EQ(track != nullptr, c.loads);
+        if (track) {
+            EXPECT_EQ(track->kind(), c.kind);
+        }
+    }
+    for (const auto& path : {wav, mod, text, modAsOgg, wavAsMod}) {
+        std::filesystem::remove(path);
+    }
+}
+
+} // namespace
+} // namespace zamp

@@ -1,0 +1,278 @@
+// The OpenGL device against Direct3D 9's fixed-function formulas, drawn by Mesa and probed
+// in big areas of one colour.
+#include "gfx/D3DXMath.h"
+#include "gfx/Mesh.h"
+#include "platform/gl/GlDevice.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace zamp {
+namespace {
+
+using test::pixelAt;
+using test::Rgb;
+
+constexpr int kSize = 64;
+
+struct DeviceFixture : ::testing::Test {
+    test::OffscreenGl gl{kSize, kSize};
+    GlDevice& d = gl.glDevice();
+    std::vector<std::unique_ptr<Mesh>> meshes;
+
+    DeviceFixture() {
+        // Screen pixels as units, y down, depth 0..10: what a vertex says is where it lands.
+        d.setTransform(D3DTS_PROJECTION, matrixOrthoOffCenterLH(0, kSize, kSize, 0, 0, 10));
+        d.clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1, 0);
+    }
+
+    // A rectangle at depth z with the normal n, wound clockwise on the screen (a front face)
+    // unless `counterClockwise`.
+    const Mesh& rect(float x0, float y0, float x1, float y1, float z = 1, Vec3 n = {0, 0, -1},
+                     bool counterClockwise = false) {
+        auto m = Mesh::create(2, 4, D3DXMESH_SYSTEMMEM);
+        auto v = m->vertices();
+        v[0] = {{x0, y0, z}, n, 0, 0};
+        v[1] = {{x1, y0, z}, n, 1, 0};
+        v[2] = {{x1, y1, z}, n, 1, 1};
+        v[3] = {{x0, y1, z}, n, 0, 1};
+        const std::uint16_t cw[] = {0, 1, 2, 0, 2, 3}, ccw[] = {0, 2, 1, 0, 3, 2};
+        std::copy_n(counterClockwise ? ccw : cw, 6, m->indices16().begin());
+        m->changed();
+        meshes.push_back(std::move(m));
+        return *meshes.back();
+    }
+    void material(Vec4 diffuse, Vec4 ambient = {}, Vec4 emissive = {}) {
+        Material m{};
+        m.diffuse = diffuse, m.ambient = ambient, m.emissive = emissive;
+        d.setMaterial(m);
+    }
+    Rgb probe(int x, int y) { return pixelAt(d.readRenderTarget(), x, y); }
+};
+
+#define EXPECT_RGB(actual, ...)                                                          \
+    do {                                                                                 \
+        Rgb a_ = (actual);                                                               \
+        EXPECT_TRUE(test::near(a_, Rgb{__VA_ARGS__}, 2)) << #actual << " = " << test::describe(a_); \
+    } while (0)
+
+TEST_F(DeviceFixture, FreshDeviceHoldsDirect3DDefaults) {
+    const DeviceState& s = d.state();
+    EXPECT_EQ(s.renderState(D3DRS_CULLMODE), DWORD(D3DCULL_CCW));
+    EXPECT_EQ(s.renderState(D3DRS_ZFUNC), DWORD(D3DCMP_LESSEQUAL));
+    EXPECT_EQ(s.renderState(D3DRS_SRCBLEND), DWORD(D3DBLEND_ONE));
+    EXPECT_EQ(s.renderState(D3DRS_DESTBLEND), DWORD(D3DBLEND_ZERO));
+    EXPECT_EQ(s.renderState(D3DRS_FOGEND), 0x3F800000u);
+    EXPECT_EQ(s.renderState(D3DRS_LIGHTING), 1u);
+    EXPECT_EQ(s.renderState(D3DRS_AMBIENT), 0u); // the window sets it to 0 too
+    EXPECT_EQ(s.textureStageState(0, D3DTSS_COLOROP), DWORD(D3DTOP_MODULATE));
+    EXPECT_EQ(s.textureStageState(1, D3DTSS_COLOROP), DWORD(D3DTOP_DISABLE));
+    EXPECT_EQ(s.textureStageState(3, D3DTSS_TEXCOORDINDEX), 3u);
+    EXPECT_EQ(s.transform(D3DTS_WORLD), Matrix::identity());
+}
+
+TEST_F(DeviceFixture, FractionalEdgesCoverPixelsAsDirect3DDoes) {
+    // x from 2.3 to 6.3 covers pixels 3 to 6 with Direct3D's pixel centres.
+    material({}, {}, {1, 1, 1, 1});
+    d.drawSubset(rect(2.3f, 10, 6.3f, 20), 0);
+    auto img = d.readRenderTarget();
+    EXPECT_RGB(pixelAt(img, 2, 15), 0, 0, 0);
+    EXPECT_RGB(pixelAt(img, 3, 15), 255, 255, 255);
+    EXPECT_RGB(pixelAt(img, 6, 15), 255, 255, 255);
+    EXPECT_RGB(pixelAt(img, 7, 15), 0, 0, 0);
+}
+
+TEST_F(DeviceFixture, AmbientOnlyLighting) {
+    d.setRenderState(D3DRS_AMBIENT, 0x00804020);
+    material({0, 0, 0, 1}, {1, 0.5f, 1, 1});
+    d.drawSubset(rect(0, 0, 64, 64), 0);
+    EXPECT_RGB(probe(32, 32), 128, 32, 32);
+}
+
+TEST_F(DeviceFixture, DirectionalLightGivesTheDiffuseColour) {
+    Light l{};
+    l.type = D3DLIGHT_DIRECTIONAL;
+    l.diffuse = {1, 1, 1, 1};
+    l.direction = {0, 0, 1};
+    ASSERT_TRUE(d.setLight(0, l));
+    d.lightEnable(0, true);
+    material({0.2f, 0.6f, 1, 1});
+    d.drawSubset(rect(0, 0, 32, 64), 0);
+    // An unnormalised normal scales the diffuse term: normals are not normalised.
+    d.drawSubset(rect(32, 0, 64, 64, 1, {0, 0, -0.5f}), 0);
+    EXPECT_RGB(probe(16, 32), 51, 153, 255);
+    EXPECT_RGB(probe(48, 32), 26, 77, 128);
+}
+
+TEST_F(DeviceFixture, PointLightRangeAndAttenuation) {
+    Light l{};
+    l.type = D3DLIGHT_POINT;
+    l.diffuse = {1, 1, 1, 1};
+    l.position = {32, 32, -9}; // 10 units in front of the quad's centre
+    l.range = 10.5f;
+    l.attenuation0 = 2;
+    d.setLight(0, l);
+    d.lightEnable(0, true);
+    material({1, 1, 1, 1});
+    // Only a small quad right under the light: every vertex within range.
+    d.drawSubset(rect(31, 31, 33, 33), 0);
+    EXPECT_RGB(probe(32, 32), 127, 127, 127);
+    l.range = 9.5f; // now every vertex is out of range: not even ambient
+    l.ambient = {1, 1, 1, 1};
+    d.setLight(0, l);
+    d.setRenderState(D3DRS_AMBIENT, 0);
+    material({1, 1, 1, 1}, {1, 1, 1, 1});
+    d.drawSubset(rect(40, 40, 42, 42), 0);
+    EXPECT_RGB(probe(41, 41), 0, 0, 0);
+}
+
+TEST_F(DeviceFixture, SpotConeInsideBetweenAndOutside) {
+    Light l{};
+    l.type = D3DLIGHT_SPOT;
+    l.diffuse = {1, 1, 1, 1};
+    l.range = 1000;
+    l.attenuation0 = 1;
+    l.falloff = 1;
+    l.theta = 0.4f;
+    l.phi = 0.8f;
+    l.direction = {0, 0, 1};
+    material({1, 1, 1, 1});
+    auto litAt = [&](float offset) {
+        // The light 10 units in front of a small quad, moved sideways by `offset`.
+        l.position = {32 + offset, 32, -9};
+        d.setLight(0, l);
+        d.lightEnable(0, true);
+        d.clear(D3DCLEAR_TARGET, 0xFF000000, 1, 0);
+        // Lighting is per vertex: a quad just covering pixel 32 keeps the cone's curve out.
+        d.drawSubset(rect(31.9f, 31.9f, 32.1f, 32.1f), 0);
+        return probe(32, 32).r;
+    };
+    EXPECT_NEAR(litAt(0), 255, 2);            // inside theta/2
+    // Between the cones (theta/2 = 0.2, phi/2 = 0.4), falloff 1: a linear blend of cosines,
+    // times N.L of the slanted light.
+    EXPECT_NEAR(litAt(10 * std::tan(0.3f)),
+                255 * std::cos(0.3) * (std::cos(0.3) - std::cos(0.4)) / (std::cos(0.2) - std::cos(0.4)), 2);
+    EXPECT_NEAR(litAt(10 * std::tan(0.5f)), 0, 1); // beyond phi/2
+}
+
+TEST_F(DeviceFixture, ZeroNormalImageQuadShowsOnlyAmbientAndEmissive) {
+    Light l{};
+    l.type = D3DLIGHT_DIRECTIONAL;
+    l.diffuse = {1, 1, 1, 1};
+    l.direction = {0, 0, 1};
+    d.setLight(0, l);
+    d.lightEnable(0, true);
+    d.setRenderState(D3DRS_AMBIENT, 0xFFFFFFFF);
+    d.setTransform(D3DTS_WORLD, matrixScaling(1, 1, 0)); // singular, like every image quad
+    material({1, 1, 1, 1}, {0, 0.5f, 0, 1}, {0.25f, 0, 0, 0});
+    d.drawSubset(rect(0, 0, 64, 64), 0);
+    EXPECT_RGB(probe(32, 32), 64, 128, 0);
+}
+
+TEST_F(DeviceFixture, LinearFogPerVertex) {
+    d.setRenderState(D3DRS_FOGENABLE, 1);
+    d.setRenderState(D3DRS_FOGVERTEXMODE, D3DFOG_LINEAR);
+    d.setRenderState(D3DRS_FOGCOLOR, 0x00FF0000); // the alpha byte is ignored
+    d.setRenderState(D3DRS_FOGSTART, floatBits(2));
+    d.setRenderState(D3DRS_FOGEND, floatBits(6));
+    material({0, 0, 0, 1}, {}, {0, 0, 1, 1});
+    d.drawSubset(rect(0, 0, 16, 64, 1), 0); // before the start: no fog
+    d.drawSubset(rect(16, 0, 32, 64, 4), 0); // middle of the range: half fog
+    d.drawSubset(rect(32, 0, 48, 64, 8), 0); // past the end: all fog
+    d.setRenderState(D3DRS_FOGEND, floatBits(2)); // start == end: every vertex fogged
+    d.drawSubset(rect(48, 0, 64, 64, 1), 0);
+    auto img = d.readRenderTarget();
+    EXPECT_RGB(pixelAt(img, 8, 32), 0, 0, 255);
+    EXPECT_RGB(pixelAt(img, 24, 32), 128, 0, 128);
+    EXPECT_RGB(pixelAt(img, 40, 32), 255, 0, 0);
+    EXPECT_RGB(pixelAt(img, 56, 32), 255, 0, 0);
+}
+
+TEST_F(DeviceFixture, AlphaTestComparesEightBitAlpha) {
+    d.setRenderState(D3DRS_ALPHATESTENABLE, 1);
+    d.setRenderState(D3DRS_ALPHAREF, 1);
+    d.setRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL);
+    material({1, 1, 1, 0}, {}, {1, 1, 1, 0});
+    d.drawSubset(rect(0, 0, 32, 64), 0); // alpha 0: discarded
+    material({1, 1, 1, 1 / 255.0f}, {}, {1, 1, 1, 0});
+    d.drawSubset(rect(32, 0, 64, 64), 0); // alpha 1/255: kept
+    auto img = d.readRenderTarget();
+    EXPECT_RGB(pixelAt(img, 16, 32), 0, 0, 0);
+    EXPECT_RGB(pixelAt(img, 48, 32), 255, 255, 255);
+}
+
+TEST_F(DeviceFixture, CullingFollowsDirect3DWindingOnEveryTarget) {
+    auto target = d.createTexture(kSize, kSize, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8);
+    ASSERT_TRUE(target);
+    Surface* back = d.renderTarget(0);
+    for (Surface* surface : {back, target->renderSurface()}) {
+        ASSERT_TRUE(d.setRenderTarget(0, surface));
+        d.clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1, 0);
+        material({}, {}, {1, 1, 1, 1});
+        d.setRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
+        d.drawSubset(rect(0, 0, 16, 64), 0);              // clockwise: kept
+        d.drawSubset(rect(16, 0, 32, 64, 1, {0, 0, -1}, true), 0); // counter-clockwise: culled
+        d.setRenderState(D3DRS_CULLMODE, D3DCULL_CW);
+        d.drawSubset(rect(32, 0, 48, 64), 0);             // clockwise: culled
+        d.setRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+        d.drawSubset(rect(48, 0, 64, 64, 1, {0, 0, -1}, true), 0); // kept
+        auto img = d.readRenderTarget();
+        EXPECT_RGB(pixelAt(img, 8, 32), 255, 255, 255);
+        EXPECT_RGB(pixelAt(img, 24, 32), 0, 0, 0);
+        EXPECT_RGB(pixelAt(img, 40, 32), 0, 0, 0);
+        EXPECT_RGB(pixelAt(img, 56, 32), 255, 255, 255);
+    }
+    d.setRenderTarget(0, back);
+}
+
+TEST_F(DeviceFixture, DestAlphaReadsOneOnTheBackBufferOnly) {
+    auto target = d.createTexture(kSize, kSize, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8);
+    Surface* back = d.renderTarget(0);
+    d.setRenderState(D3DRS_ALPHABLENDENABLE, 1);
+    d.setRenderState(D3DRS_SRCBLEND, D3DBLEND_DESTALPHA);
+    d.setRenderState(D3DRS_DESTBLEND, D3DBLEND_ZERO);
+    material({1, 1, 1, 1}, {}, {0, 1, 0, 0});
+    d.drawSubset(rect(0, 0, 64, 64), 0);
+    EXPECT_RGB(probe(32, 32), 0, 255, 0);
+    d.setRenderTarget(0, target->renderSurface());
+    d.clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x00000000, 1, 0); // alpha 0 stored
+    d.drawSubset(rect(0, 0, 64, 64), 0);
+    EXPECT_RGB(probe(32, 32), 0, 0, 0);
+    d.setRenderTarget(0, back);
+}
+
+TEST_F(DeviceFixture, TextureStageWithAndWithoutTexture) {
+    auto tex = d.createTexture(2, 2, 0, D3DFMT_A8R8G8B8);
+    const std::uint32_t texels[] = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF};
+    tex->upload(texels);
+    material({}, {}, {1, 1, 0.5f, 1});
+    // No texture bound: MODULATE(TEXTURE, CURRENT) passes the lit colour through.
+    d.drawSubset(rect(0, 0, 32, 64), 0);
+    d.setTexture(0, tex.get());
+    d.drawSubset(rect(32, 0, 64, 64), 0); // one level, point sampled, not black
+    auto img = d.readRenderTarget();
+    EXPECT_RGB(pixelAt(img, 16, 32), 255, 255, 128);
+    EXPECT_RGB(pixelAt(img, 40, 8), 255, 0, 0);
+    EXPECT_RGB(pixelAt(img, 56, 8), 0, 255, 0);
+    EXPECT_RGB(pixelAt(img, 40, 56), 0, 0, 128);
+}
+
+TEST_F(DeviceFixture, LightsBeyondEightAreIgnoredInEnablingOrder) {
+    Light l{};
+    l.type = D3DLIGHT_DIRECTIONAL;
+    l.direction = {0, 0, 1};
+    l.diffuse = {0.1f, 0, 0, 1};
+    for (DWORD i = 0; i < 10; ++i) {
+        d.setLight(i, l);
+        d.lightEnable(i, true);
+    }
+    material({1, 1, 1, 1});
+    d.drawSubset(rect(0, 0, 64, 64), 0);
+    EXPECT_NEAR(probe(32, 32).r, 204, 2); // eight lights of 0.1
+}
+
+} // namespace
+} // namespace zamp

@@ -1,0 +1,14 @@
+#include "support/ShowSupport.h"
+
+#include "show/Frame.h"
+#include "show/RenderContext.h"
+
+namespace zamp::test {
+
+void drawFrame(Show& show, Device& device, float t) {
+    RenderContext context{device, device.renderTarget(0)};
+    composeFrame(show, t, context);
+    device.present();
+}
+
+} // namespace zamp::test
