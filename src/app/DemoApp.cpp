@@ -1,10 +1,13 @@
 #include "app/DemoApp.h"
 
+#include "core/DisplayText.h"
 #include "platform/Platform.h"
 #include "script/ScriptHost.h"
 #include "show/Frame.h"
 #include "show/RenderContext.h"
 #include "show/Show.h"
+
+#include <iostream>
 
 namespace zamp {
 
@@ -28,15 +31,22 @@ void DemoApp::attachDevice(Device& d) {
 
 int DemoApp::loadShow(const std::string& scriptPath) {
     auto fresh = std::make_unique<Show>();
+    fresh->warnings.listener = [this](const std::string& text) { warn(text); };
     auto host = std::make_unique<ScriptHost>(ScriptContext{*fresh, *device, *imageFiles});
     const int status = host->runFile(scriptPath);
     if (status == 2) return status;
+    checkFinishedShow(*fresh);
     script.reset();
     show = std::move(fresh);
     script = std::move(host);
     show->renderStates.apply(*device);
     demoTime = show->startTime;
     return status;
+}
+
+void DemoApp::warn(const std::string& text) {
+    std::cerr << "warning: " << displayText(text) << '\n';
+    std::cerr.flush();
 }
 
 void DemoApp::renderFrame() {

@@ -41,6 +41,9 @@ public:
     // Clears the back buffer, draws the show at the demo time, presents.
     void renderFrame();
 
+    // Writes "warning: <text>" to standard error.
+    void warn(const std::string& text);
+
     std::unique_ptr<Window> window;
     std::unique_ptr<ImageFiles> imageFiles;
     std::unique_ptr<Show> show;

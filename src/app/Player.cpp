@@ -9,6 +9,7 @@
 #include "show/Show.h"
 
 #include <exception>
+#include <filesystem>
 #include <iostream>
 
 namespace zamp {
@@ -22,8 +23,15 @@ void reportError(const std::string& text, const std::string& caption, bool box) 
 
 namespace {
 
+constexpr const char* kScriptPath = "data/script.lua";
 constexpr int kOfflineWidth = 1024;
 constexpr int kOfflineHeight = 768;
+
+std::string currentFolder() {
+    std::error_code ec;
+    std::string folder = std::filesystem::current_path(ec).string();
+    return ec ? std::string("the current folder") : folder;
+}
 
 // Returns -1 to go on to the normal end, or the exit code of an early end.
 int startAndRun(DemoApp& app, const CommandLine& cl, const std::string& renderDir) {
@@ -34,8 +42,10 @@ int startAndRun(DemoApp& app, const CommandLine& cl, const std::string& renderDi
     options.backBufferWidth = cl.width ? cl.width : cl.offline() ? kOfflineWidth : 0;
     options.backBufferHeight = cl.height ? cl.height : cl.offline() ? kOfflineHeight : 0;
     app.createWindow(options);
-    if (app.loadShow("data/script.lua") == 2) {
+    if (app.loadShow(kScriptPath) == 2) {
         reportError("Script Error!", "Error opening scriptfile!", !cl.offline());
+        std::cerr << "  zamp looked for " << kScriptPath << " in " << displayText(currentFolder())
+                  << "; give the show's folder (the one holding data/script.lua): zamp SHOW_DIR\n";
         return 1;
     }
     if (cl.renderDir) {
@@ -49,7 +59,9 @@ int startAndRun(DemoApp& app, const CommandLine& cl, const std::string& renderDi
 
     // Offline runs neither play nor load music: they open no audio output at all.
     if (const auto& choice = app.show->music) {
-        app.music.load(choice->path);
+        if (!app.music.load(choice->path))
+            app.show->warnings.add(choice->path + " is neither a music stream nor a module that can be played, "
+                                                  "so the show plays without music");
         app.music.seek(choice->startSeconds);
     }
     app.window->show();

@@ -6,6 +6,8 @@
 #include "show/ImageLayer.h"
 #include "show/Show.h"
 
+#include <cmath>
+
 namespace zamp::script {
 
 namespace {
@@ -29,12 +31,17 @@ std::unique_ptr<Image> newImage(std::string name, TextureRecord* texture) {
 
 // The layer named by the argument at `index`; it must be an image layer.
 ImageLayer& imageLayerArgument(ScriptContext& context, ScriptArgs& args, int index) {
-    int number = args.integer(index);
+    int number = args.integer(index, "layer number");
     const LayerList& layers = context.show.layers;
     auto* found = dynamic_cast<ImageLayer*>(layers.at(number));
     if (!found)
         throw Error(std::string(args.function()) + ": layer " + std::to_string(number) +
                     (layers.at(number) ? " is not an image layer" : " does not exist"));
+    // Key times are made relative to the start as it stands: without one they are no number.
+    if (std::isnan(found->start))
+        context.show.warnings.add(std::string(args.function()) + ": layer " + std::to_string(number) +
+                                  " has no start time yet, so its keys get no time and the layer shows its last "
+                                  "key throughout; call start before adding keys");
     return *found;
 }
 
@@ -52,7 +59,7 @@ void loadimage(ScriptContext& context, ScriptArgs& args) {
 }
 
 void createtexture(ScriptContext& context, ScriptArgs& args) {
-    int width = args.integer(1), height = args.integer(2);
+    const int width = args.integer(1, "width"), height = args.integer(2, "height");
     std::string name = args.string(3, "name");
     if (width < 0 || height < 0)
         throw Error("createtexture: " + name + " cannot be " + std::to_string(width) + " by " +
@@ -65,25 +72,30 @@ void createtexture(ScriptContext& context, ScriptArgs& args) {
 
 // Key times are relative to the layer's start as it stands now.
 void setimagepos(ScriptContext& context, ScriptArgs& args) {
+    const float time = args.real(1, "time"), x = args.real(2, "x"), y = args.real(3, "y");
     ImageLayer& layer = imageLayerArgument(context, args, 4);
-    layer.position.addKey({args.real(1) - layer.start, 1, 0, 0, {args.real(2), args.real(3)}});
+    layer.position.addKey({time - layer.start, 1, 0, 0, {x, y}});
 }
 
 void setimagerot(ScriptContext& context, ScriptArgs& args) {
+    const float time = args.real(1, "time"), degrees = args.real(2, "angle in degrees");
     ImageLayer& layer = imageLayerArgument(context, args, 3);
-    layer.rotation.addKey({args.real(1) - layer.start, args.real(2)});
+    layer.rotation.addKey({time - layer.start, degrees});
 }
 
 void setimagescale(ScriptContext& context, ScriptArgs& args) {
+    const float time = args.real(1, "time"), width = args.real(2, "width"), height = args.real(3, "height");
     ImageLayer& layer = imageLayerArgument(context, args, 4);
-    layer.scale.addKey({args.real(1) - layer.start, 1, 0, 0, {args.real(2), args.real(3)}});
+    layer.scale.addKey({time - layer.start, 1, 0, 0, {width, height}});
 }
 
 void setimagecolor(ScriptContext& context, ScriptArgs& args) {
+    const float time = args.real(1, "time");
+    const float red = args.real(2, "red"), green = args.real(3, "green"), blue = args.real(4, "blue"),
+                alpha = args.real(5, "alpha");
     ImageLayer& layer = imageLayerArgument(context, args, 6);
-    Vec4 c{args.real(2) * kByteToUnit, args.real(3) * kByteToUnit, args.real(4) * kByteToUnit,
-           args.real(5) * kByteToUnit};
-    layer.colour.addKey({args.real(1) - layer.start, c});
+    layer.colour.addKey({time - layer.start, Vec4{red * kByteToUnit, green * kByteToUnit, blue * kByteToUnit,
+                                                  alpha * kByteToUnit}});
 }
 
 } // namespace zamp::script

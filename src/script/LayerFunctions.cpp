@@ -13,26 +13,30 @@ namespace zamp::script {
 // kind 2: image name, order, source and destination blend; any other kind: -1.
 void layer(ScriptContext& context, ScriptArgs& args) {
     Show& show = context.show;
-    const int kind = args.integer(1);
+    const int kind = args.integer(1, "kind");
     if (kind == 1) {
         std::string name = args.string(2, "scene name");
-        int camera = args.integer(3);
-        float offset = args.real(4);
-        int order = args.integer(5);
-        DWORD src = DWORD(args.integer(6)), dst = DWORD(args.integer(7));
+        const int camera = args.integer(3, "camera index");
+        const float offset = args.real(4, "time offset");
+        const int order = args.integer(5, "order");
+        const DWORD src = DWORD(args.integer(6, "source blend"));
+        const DWORD dst = DWORD(args.integer(7, "destination blend"));
         int scene = show.scenes.find(name);
         if (scene < 0) throw Error("layer: Scene with name " + name + " not found.");
         auto made = std::make_unique<SceneLayer>(show.scenes, scene, camera, offset, src, dst);
         args.pushNumber(show.layers.add(std::move(made), order));
     } else if (kind == 2) {
         std::string name = args.string(2, "image name");
-        int order = args.integer(3);
-        DWORD src = DWORD(args.integer(4)), dst = DWORD(args.integer(5));
+        const int order = args.integer(3, "order");
+        const DWORD src = DWORD(args.integer(4, "source blend"));
+        const DWORD dst = DWORD(args.integer(5, "destination blend"));
         int image = show.images.find(name);
         if (image < 0) throw Error("layer: Image with name " + name + " not found.");
         auto made = std::make_unique<ImageLayer>(show.images, image, src, dst);
         args.pushNumber(show.layers.add(std::move(made), order));
     } else {
+        show.warnings.add("layer: kind " + std::to_string(kind) +
+                          " is neither 1 (a scene) nor 2 (an image): no layer is made and the result is -1");
         args.pushNumber(-1);
     }
 }
@@ -41,26 +45,33 @@ namespace {
 
 // The layer named by the argument at `index`, which must be a number `layer` returned.
 Layer& layerArgument(ScriptContext& context, ScriptArgs& args, int index) {
-    int number = args.integer(index);
+    int number = args.integer(index, "layer number");
     const LayerList& layers = context.show.layers;
     Layer* found = layers.at(number);
     if (!found)
-        throw Error(std::string(args.function()) + ": layer " + std::to_string(number) +
-                    " does not exist (layer numbers run from 0 to " + std::to_string(int(layers.size()) - 1) + ")");
+        throw Error(std::string(args.function()) + ": layer " + std::to_string(number) + " does not exist " +
+                    (layers.size() == 0 ? std::string("(there are no layers yet)")
+                                        : "(layer numbers run from 0 to " + std::to_string(layers.size() - 1) + ")"));
     return *found;
 }
 
 } // namespace
 
-void start(ScriptContext& context, ScriptArgs& args) { layerArgument(context, args, 2).start = args.real(1); }
+void start(ScriptContext& context, ScriptArgs& args) {
+    const float time = args.real(1, "time");
+    layerArgument(context, args, 2).start = time;
+}
 
-void stop(ScriptContext& context, ScriptArgs& args) { layerArgument(context, args, 2).end = args.real(1); }
+void stop(ScriptContext& context, ScriptArgs& args) {
+    const float time = args.real(1, "time");
+    layerArgument(context, args, 2).end = time;
+}
 
 // Capture times are whole seconds: the arguments are truncated toward zero.
 void capture(ScriptContext& context, ScriptArgs& args) {
     Show& show = context.show;
     std::string name = args.string(1, "image name");
-    float from = float(args.integer(2)), to = float(args.integer(3));
+    const float from = float(args.integer(2, "start")), to = float(args.integer(3, "end"));
     int index = show.images.find(name);
     if (index < 0) throw Error("Texture with name " + name + " for capture not found.");
     TextureRecord* target = show.images[index].texture;

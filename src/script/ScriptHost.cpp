@@ -41,6 +41,55 @@ ScriptHost::ScriptHost(const ScriptContext& context) : context_(context) {
 
 ScriptHost::~ScriptHost() = default;
 
+namespace {
+
+constexpr int kMostTracebackLines = 12;
+
+// "file:line" of stack level `level`, when that level runs script code.
+bool scriptPlace(lua_State* L, int level, lua_Debug& ar) {
+    if (!lua_getstack(L, level, &ar)) return false;
+    lua_getinfo(L, "Sln", &ar);
+    return ar.currentline > 0;
+}
+
+// Where the script called the running C function: the nearest level that runs script code
+// (a call through pcall has pcall itself in between).
+std::string callerLocation(lua_State* L, const char* function) {
+    lua_Debug ar;
+    for (int level = 1; lua_getstack(L, level, &ar); ++level) {
+        if (scriptPlace(L, level, ar))
+            return std::string("  at ") + ar.short_src + ":" + std::to_string(ar.currentline) + " (" + function + ")";
+    }
+    return {};
+}
+
+// The message handler of the script's run: a run-time error of the script's own code gets
+// the places the error passed through, innermost first. Written with Lua's own buffer only:
+// a Lua error raised here must not pass over C++ objects.
+int addTraceback(lua_State* L) {
+    if (!lua_isstring(L, 1)) return 1; // an error object that is no text stays as it is
+    luaL_Buffer b;
+    luaL_buffinit(L, &b);
+    lua_pushvalue(L, 1);
+    luaL_addvalue(&b);
+    lua_Debug ar;
+    int lines = 0;
+    for (int level = 1; lua_getstack(L, level, &ar) && lines < kMostTracebackLines; ++level) {
+        if (!scriptPlace(L, level, ar)) continue;
+        lua_pushfstring(L, "\n  at %s:%d", ar.short_src, ar.currentline);
+        luaL_addvalue(&b);
+        if (ar.name) {
+            lua_pushfstring(L, " (%s)", ar.name);
+            luaL_addvalue(&b);
+        }
+        ++lines;
+    }
+    luaL_pushresult(&b);
+    return 1;
+}
+
+} // namespace
+
 // The bridge between Lua and a script function. A C++ exception must not unwind through
 // Lua's C frames: it is caught here and kept, and the Lua error is raised from a frame that
 // holds no C++ objects.
@@ -53,6 +102,10 @@ int ScriptHost::call(lua_State* L) {
             ScriptArgs args(L, entry->name);
             entry->function(host->context_, args);
             results = args.pushed();
+        } catch (const Error& e) {
+            host->failure_ = std::make_exception_ptr(e.withContext(callerLocation(L, entry->name)));
+        } catch (const std::exception& e) {
+            host->failure_ = std::make_exception_ptr(Error(e.what()).withContext(callerLocation(L, entry->name)));
         } catch (...) {
             host->failure_ = std::current_exception();
         }
@@ -72,24 +125,37 @@ int ScriptHost::finish(int status) {
     const char* message = lua_tostring(L, -1);
     std::cerr << (message ? message : "(error object is not a string)") << '\n';
     lua_pop(L, 1);
-    // The numbers of the original interpreter: 1 run time, 3 syntax, 4 memory, 5 handler.
+    // The numbers of the original interpreter: 1 run time, 4 memory, 5 handler.
     return status == LUA_ERRRUN ? 1 : status;
 }
 
+int ScriptHost::run(int loadStatus) {
+    if (loadStatus != 0) {
+        // Nothing of a script that does not compile has run: there is no show.
+        const char* message = lua_tostring(L, -1);
+        std::string text = message ? message : "the script cannot be loaded";
+        lua_pop(L, 1);
+        throw Error(text);
+    }
+    lua_pushcfunction(L, addTraceback);
+    lua_insert(L, -2);
+    const int handler = lua_gettop(L) - 1;
+    const int status = lua_pcall(L, 0, 0, handler);
+    lua_remove(L, handler);
+    return finish(status);
+}
+
 int ScriptHost::runFile(const std::string& path) {
-    int status = luaL_loadfile(L, path.c_str());
+    const int status = luaL_loadfile(L, path.c_str());
     if (status == LUA_ERRFILE) {
         lua_pop(L, 1);
         return 2;
     }
-    if (status == 0) status = lua_pcall(L, 0, 0, 0);
-    return finish(status);
+    return run(status);
 }
 
 int ScriptHost::runString(const std::string& source, const std::string& chunkName) {
-    int status = luaL_loadbuffer(L, source.data(), source.size(), chunkName.c_str());
-    if (status == 0) status = lua_pcall(L, 0, 0, 0);
-    return finish(status);
+    return run(luaL_loadbuffer(L, source.data(), source.size(), chunkName.c_str()));
 }
 
 } // namespace zamp

@@ -34,8 +34,11 @@ public:
     ~ScriptHost();
     ScriptHost(const ScriptHost&) = delete;
     ScriptHost& operator=(const ScriptHost&) = delete;
-    // 0 success, 2 the file did not open, other values Lua's error statuses (the message
-    // has gone to standard error). Rethrows the first failure of a script function.
+    // 0 success, 2 the file did not open, other values Lua's error statuses of the script's
+    // own run-time errors (the message, with where it happened, has gone to standard error).
+    // Throws an Error with Lua's message when the script does not compile, and rethrows the
+    // first failure of a script function with a line under it that says where the script
+    // called it: "  at data/script.lua:12 (layer)".
     int runFile(const std::string& path);
     // Runs a chunk of Lua source; same results as runFile (used by tests and tools).
     int runString(const std::string& source, const std::string& chunkName = "=script");
@@ -47,6 +50,7 @@ public:
     };
 
 private:
+    int run(int loadStatus);
     int finish(int status);
     static int call(lua_State* L);
 

@@ -13,8 +13,12 @@ namespace zamp::script {
 
 namespace {
 
+// Read in argument order, so that the first bad one is the one reported.
 DWORD rgb(const ScriptArgs& args) {
-    return (args.colourByte(1) << 16) | (args.colourByte(2) << 8) | args.colourByte(3);
+    const DWORD red = args.colourByte(1, "red");
+    const DWORD green = args.colourByte(2, "green");
+    const DWORD blue = args.colourByte(3, "blue");
+    return (red << 16) | (green << 8) | blue;
 }
 
 } // namespace
@@ -26,9 +30,9 @@ void loadmusic(ScriptContext& context, ScriptArgs& args) {
     context.show.music = MusicChoice{std::move(path), context.show.startTime};
 }
 
-void starttime(ScriptContext& context, ScriptArgs& args) { context.show.startTime = args.real(1); }
+void starttime(ScriptContext& context, ScriptArgs& args) { context.show.startTime = args.real(1, "seconds"); }
 
-void endtime(ScriptContext& context, ScriptArgs& args) { context.show.endTime = args.real(1); }
+void endtime(ScriptContext& context, ScriptArgs& args) { context.show.endTime = args.real(1, "seconds"); }
 
 void setambientcolor(ScriptContext& context, ScriptArgs& args) {
     context.show.renderStates.set(D3DRS_AMBIENT, rgb(args));
@@ -55,14 +59,15 @@ void setfogcolor(ScriptContext& context, ScriptArgs& args) {
 }
 
 void setfogrange(ScriptContext& context, ScriptArgs& args) {
-    context.show.renderStates.set(D3DRS_FOGSTART, floatBits(args.real(1)));
-    context.show.renderStates.set(D3DRS_FOGEND, floatBits(args.real(2)));
+    const float start = args.real(1, "start"), end = args.real(2, "end");
+    context.show.renderStates.set(D3DRS_FOGSTART, floatBits(start));
+    context.show.renderStates.set(D3DRS_FOGEND, floatBits(end));
 }
 
 // Unseeded, so a script gets the same numbers on every run unless it seeds the generator
 // itself with math.randomseed.
 void random(ScriptContext&, ScriptArgs& args) {
-    int n = args.integer(1);
+    int n = args.integer(1, "n");
     if (n == 0) throw Error("random: n must not be 0");
     args.pushNumber(std::rand() % n);
 }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cassert>
+#include <cstdio>
 
 namespace zamp {
 
@@ -24,6 +25,22 @@ DWORD ScriptRenderStates::get(D3DRENDERSTATETYPE state) const { return values_[s
 
 void ScriptRenderStates::apply(Device& device) const {
     for (std::size_t i = 0; i < kStates.size(); ++i) device.setRenderState(kStates[i], values_[i]);
+}
+
+namespace {
+
+std::string seconds(float t) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g s", double(t));
+    return text;
+}
+
+} // namespace
+
+void checkFinishedShow(Show& show) {
+    if (!(show.endTime > show.startTime))
+        show.warnings.add("the end time (" + seconds(show.endTime) + ") is not above the start time (" +
+                          seconds(show.startTime) + "), so the show ends at once; set it with endtime");
 }
 
 } // namespace zamp

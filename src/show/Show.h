@@ -1,6 +1,6 @@
 // Everything one run of the show script builds: textures and render targets, images,
-// scenes, the layers of the timeline, the music chosen, the start and end times and the
-// render states the script sets. Running a show means running its script into a fresh Show;
+// scenes, the layers of the timeline, the music chosen, the start and end times, the
+// render states the script sets and the warnings it earned. Running a show means running its script into a fresh Show;
 // destroying one releases every device object it made, so the device must outlive it.
 #pragma once
 
@@ -9,6 +9,7 @@
 #include "show/LayerList.h"
 #include "show/Scene.h"
 #include "show/TextureRegistry.h"
+#include "show/Warnings.h"
 
 #include <array>
 #include <optional>
@@ -65,6 +66,11 @@ public:
     float startTime = 0;
     float endTime = 0;
     ScriptRenderStates renderStates;
+    Warnings warnings;
 };
+
+// The warnings that only the finished show can give (the script has run): an end time that
+// is not above the start time.
+void checkFinishedShow(Show& show);
 
 } // namespace zamp

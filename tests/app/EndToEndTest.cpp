@@ -14,16 +14,59 @@ TEST(EndToEnd, MissingScriptSaysScriptError) {
     TempDir show;
     auto r = runZamp({"--render", "out", show.path().string()}, show.path());
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.err, "Script Error!\n");
+    EXPECT_EQ(r.err, "Script Error!\n  zamp looked for data/script.lua in " + show.path().string() +
+                         "; give the show's folder (the one holding data/script.lua): zamp SHOW_DIR\n");
 }
 
-TEST(EndToEnd, SyntaxErrorPrintsLuasMessageAndEndsWithoutFrames) {
+TEST(EndToEnd, SyntaxErrorIsAnErrorWithLuasMessage) {
     TempDir show;
     show.write("data/script.lua", "starttime(1) endtime(\n");
     auto r = runZamp({"--render", "out"}, show.path());
-    EXPECT_EQ(r.exitCode, 0);
-    EXPECT_NE(r.err.find("script.lua"), std::string::npos) << r.err;
-    EXPECT_TRUE(std::filesystem::is_empty(show.path() / "out"));
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "data/script.lua:2: unexpected symbol near '<eof>'\n");
+    EXPECT_FALSE(std::filesystem::exists(show.path() / "out" / "frame_000000.png"));
+}
+
+TEST(EndToEnd, AFailingFunctionNamesTheScriptLine) {
+    TempDir show;
+    show.write("data/script.lua", "endtime(5)\nfunction title()\n  return layer(2, 'titel', 0, 5, 6)\nend\ntitle()\n");
+    auto r = runZamp({"--render", "out"}, show.path());
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "layer: Image with name titel not found.\n  at data/script.lua:3 (layer)\n");
+}
+
+TEST(EndToEnd, WarningsComeOnceEachAndChangeNoPixel) {
+    const std::string base = "createtexture(0, 0, 'a') n = layer(2, 'a', 0, 1, 1) start(0, n) stop(9, n) "
+                             "setimagecolor(0, 200, 100, 50, 255, n) setimagescale(0, 300, 200, n)\n";
+    TempDir quiet, noisy;
+    quiet.write("data/script.lua", base + "endtime(5)\n");
+    // A layer never started with keys, kinds that make no layer, no end time.
+    noisy.write("data/script.lua", base + "m = layer(2, 'a', 0, 1, 1) setimagepos(0, 1, 1, m) setimagepos(1, 2, 2, m)\n"
+                                          "layer(3) layer(3)\n");
+    auto q = runZamp({"--render", "out", "--at", "1"}, quiet.path());
+    auto w = runZamp({"--render", "out", "--at", "1"}, noisy.path());
+    ASSERT_EQ(q.exitCode, 0) << q.err;
+    ASSERT_EQ(w.exitCode, 0) << w.err;
+    EXPECT_EQ(q.err, "");
+    EXPECT_EQ(w.err,
+              "warning: setimagepos: layer 1 has no start time yet, so its keys get no time and the layer shows its "
+              "last key throughout; call start before adding keys\n"
+              "warning: layer: kind 3 is neither 1 (a scene) nor 2 (an image): no layer is made and the result is -1\n"
+              "warning: the end time (0 s) is not above the start time (0 s), so the show ends at once; set it with "
+              "endtime\n");
+    auto files = openImageFiles();
+    auto a = files->read((quiet.path() / "out" / "frame_000000.png").string());
+    auto b = files->read((noisy.path() / "out" / "frame_000000.png").string());
+    ASSERT_TRUE(a && b);
+    EXPECT_EQ(a->pixels, b->pixels);
+}
+
+TEST(EndToEnd, MessagesAreUtf8WhateverTheirSource) {
+    TempDir show;
+    show.write("data/script.lua", "loadsiv('missing.siv', 'x')");
+    auto r = runZamp({"--render", "out"}, show.path());
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "missing.siv kan ikke \xC3\xA5pnes.\n  at data/script.lua:1 (loadsiv)\n");
 }
 
 TEST(EndToEnd, RenderWritesOneBlackFramePerStepBeforeTheEnd) {
@@ -58,7 +101,7 @@ TEST(EndToEnd, FailingScriptFunctionEndsWithItsMessage) {
     show.write("data/script.lua", "random(0)");
     auto r = runZamp({"--render", "out"}, show.path());
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.err, "random: n must not be 0\n");
+    EXPECT_EQ(r.err, "random: n must not be 0\n  at data/script.lua:1 (random)\n");
 }
 
 TEST(EndToEnd, BadOptionExitsTwoWithUsage) {

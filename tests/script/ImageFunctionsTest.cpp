@@ -6,6 +6,8 @@
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
+
+#include <cmath>
 #include <lua.hpp>
 
 namespace zamp {
@@ -38,11 +40,28 @@ TEST_F(ImageFixture, FailureTexts) {
 }
 
 TEST_F(ImageFixture, LayerNumbersAreChecked) {
-    EXPECT_EQ(failure("start(0, 0)"), "start: layer 0 does not exist (layer numbers run from 0 to -1)");
+    EXPECT_EQ(failure("start(0, 0)"), "start: layer 0 does not exist (there are no layers yet)");
     EXPECT_EQ(failure("createtexture(0,0,'a') n = layer(2,'a',0,1,1) setimagepos(0, 1, 1, n + 1)"),
               "setimagepos: layer 1 does not exist");
     EXPECT_EQ(failure("createtexture(0,0,'a') n = layer(2,'a',0,1,1) stop(1, -1)"),
               "stop: layer -1 does not exist (layer numbers run from 0 to 0)");
+}
+
+TEST_F(ImageFixture, KeysBeforeAStartAndUnknownKindsEarnOneWarningEach) {
+    run("createtexture(0, 0, 'a') n = layer(2, 'a', 0, 1, 1) m = layer(2, 'a', 0, 1, 1) "
+        "setimagepos(0, 1, 2, n) setimagepos(1, 1, 2, n) setimagerot(0, 5, n) setimagepos(0, 1, 2, m) "
+        "start(0, n) setimagepos(2, 1, 2, n) layer(7) layer(7) layer(0)");
+    EXPECT_EQ(show.warnings.all(),
+              (std::vector<std::string>{
+                  "setimagepos: layer 0 has no start time yet, so its keys get no time and the layer shows its last "
+                  "key throughout; call start before adding keys",
+                  "setimagerot: layer 0 has no start time yet, so its keys get no time and the layer shows its last "
+                  "key throughout; call start before adding keys",
+                  "setimagepos: layer 1 has no start time yet, so its keys get no time and the layer shows its last "
+                  "key throughout; call start before adding keys",
+                  "layer: kind 7 is neither 1 (a scene) nor 2 (an image): no layer is made and the result is -1",
+                  "layer: kind 0 is neither 1 (a scene) nor 2 (an image): no layer is made and the result is -1"}));
+    EXPECT_TRUE(std::isnan(imageLayer(0).position.keys()[0].time)) << "the warning says what the key gets";
 }
 
 TEST_F(ImageFixture, NegativeTextureSizesAreRefused) {

@@ -1,3 +1,4 @@
+#include "core/Error.h"
 #include "script/ScriptArgs.h"
 #include "support/RecordingDevice.h"
 #include "support/ScriptedShow.h"
@@ -39,10 +40,43 @@ TEST_F(HostFixture, AFailureCannotBeSwallowedWithPcall) {
     EXPECT_EQ(s.show.startTime, 0.0f) << "starttime ran after a failure";
 }
 
-TEST_F(HostFixture, LuaErrorsAreReportedAndStartUpGoesOn) {
-    EXPECT_EQ(script.runString("starttime(3) error('boom')"), 1);
+TEST_F(HostFixture, LuaErrorsAreReportedWithWhereTheyPassedAndStartUpGoesOn) {
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(script.runString("starttime(3)\n"
+                               "local function inner() error('boom') end\n"
+                               "local function outer() inner() end\n"
+                               "outer()\n"),
+              1);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "script:2: boom\n  at script:2 (inner)\n  at script:3 (outer)\n  at script:4\n");
     EXPECT_EQ(s.show.startTime, 3.0f);
-    EXPECT_EQ(script.runString("this is not lua"), 3);
+}
+
+TEST_F(HostFixture, AScriptThatDoesNotCompileIsAnErrorAndRunsNothing) {
+    try {
+        script.runString("starttime(3)\nendtime(");
+        FAIL() << "no error";
+    } catch (const Error& e) {
+        EXPECT_STREQ(e.what(), "script:2: unexpected symbol near '<eof>'");
+    }
+    EXPECT_EQ(s.show.startTime, 0.0f);
+}
+
+TEST_F(HostFixture, AFailingFunctionSaysWhereTheScriptCalledIt) {
+    // Raised in a nested function and through pcall: the line is the call's own.
+    for (auto [source, where] : {std::pair{"\n\nrandom(0)", "  at script:3 (random)"},
+                                 {"local function f()\n  layer(2, 'x', 0, 1, 1)\nend\nf()", "  at script:2 (layer)"},
+                                 {"local ok = pcall(random, 0)", "  at script:1 (random)"}}) {
+        test::ScriptedShow fresh(device);
+        try {
+            fresh.run(source);
+            ADD_FAILURE() << "no error: " << source;
+        } catch (const Error& e) {
+            const std::string text = e.what();
+            EXPECT_EQ(text.substr(text.find('\n') + 1), where) << source;
+            EXPECT_EQ(text.substr(0, text.find('\n')), e.message());
+        }
+    }
 }
 
 TEST_F(HostFixture, RunFileReportsAMissingFileAsTwo) {
@@ -58,20 +92,40 @@ TEST_F(HostFixture, MissingStringArgumentsAreNamed) {
     EXPECT_EQ(failure("loadmusic({})"), "loadmusic: argument 1 (file path) must be a string");
 }
 
+TEST(ScriptArguments, ValuesThatAreNoNumberAreNamedAndNumericStringsStayAccepted) {
+    struct Case {
+        const char* call;
+        const char* failure;
+    } cases[] = {
+        {"setimagepos(0, 'abc', 1, n)", "setimagepos: argument 2 (x) must be a number, not a string (\"abc\")"},
+        {"setimagerot({}, 5, n)", "setimagerot: argument 1 (time) must be a number, not a table"},
+        {"setimagecolor(0, 255, true, 0, 255, n)", "setimagecolor: argument 3 (green) must be a number, not a boolean (true)"},
+        {"start(0, 'first')", "start: argument 2 (layer number) must be a number, not a string (\"first\")"},
+        {"setfogcolor(print, 0, 0)", "setfogcolor: argument 1 (red) must be a number, not a function"},
+        {"createtexture('64', 64, 'rt2') random(' 6 ') setimagepos('1.5', '0x10', 3, n) layer(2, 'img')", "(no failure)"},
+    };
+    for (const Case& c : cases) {
+        test::RecordingDevice device;
+        test::ScriptedShow s(device);
+        ASSERT_EQ(s.run("createtexture(0, 0, 'img') n = layer(2, 'img', 0, 1, 1) start(0, n)"), 0);
+        EXPECT_EQ(s.failure(c.call), c.failure) << c.call;
+    }
+}
+
 TEST(ScriptArgs, ConvertsNumbersLikeTheOriginalHost) {
     lua_State* L = luaL_newstate();
     for (double v : {1.7, -1.7, 256.0, 300.0, -1.0, 1e12, 0.0 / 0.0}) lua_pushnumber(L, v);
     lua_pushstring(L, "12.5");
     ScriptArgs args(L, "f");
-    EXPECT_EQ(args.integer(1), 1);
-    EXPECT_EQ(args.integer(2), -1);
-    EXPECT_EQ(args.colourByte(3), 0u);
-    EXPECT_EQ(args.colourByte(4), 44u);
-    EXPECT_EQ(args.colourByte(5), 255u);
-    EXPECT_EQ(args.integer(6), INT32_MAX);
-    EXPECT_EQ(args.integer(7), 0);
-    EXPECT_EQ(args.real(8), 12.5f);   // numeric strings convert as in Lua
-    EXPECT_EQ(args.number(9), 0.0);   // a missing argument reads as 0
+    EXPECT_EQ(args.integer(1, "a"), 1);
+    EXPECT_EQ(args.integer(2, "a"), -1);
+    EXPECT_EQ(args.colourByte(3, "a"), 0u);
+    EXPECT_EQ(args.colourByte(4, "a"), 44u);
+    EXPECT_EQ(args.colourByte(5, "a"), 255u);
+    EXPECT_EQ(args.integer(6, "a"), INT32_MAX);
+    EXPECT_EQ(args.integer(7, "a"), 0);
+    EXPECT_EQ(args.real(8, "a"), 12.5f);   // numeric strings convert as in Lua
+    EXPECT_EQ(args.number(9, "a"), 0.0);   // a missing argument reads as 0
     EXPECT_EQ(args.string(8, "x"), "12.5");
     lua_close(L);
 }

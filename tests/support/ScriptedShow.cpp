@@ -23,7 +23,7 @@ std::string ScriptedShow::failure(const std::string& source) {
     try {
         run(source);
     } catch (const Error& e) {
-        return e.what();
+        return e.message();
     }
     return "(no failure)";
 }

@@ -19,7 +19,8 @@ public:
 
     // ScriptHost::runString's result; a script function's failure is thrown.
     int run(const std::string& source);
-    // The message of the failure that running `source` ends with, or "(no failure)".
+    // The message of the failure that running `source` ends with (without the line that
+    // says where), or "(no failure)".
     std::string failure(const std::string& source);
     void drawFrame(float t) { test::drawFrame(show, device, t); }
     // The number a global of the script holds.

@@ -25,6 +25,21 @@ namespace {
 
 constexpr const char* kUsage = "usage: siv info [--keys] FILE | siv build DESCRIPTION.lua OUT.siv";
 
+constexpr const char* kHelp =
+    "siv: inspect and make SIV scene files for zamp.\n"
+    "\n"
+    "  siv info [--keys] FILE\n"
+    "        list what FILE holds: sizes, counts, every mesh, texture, material, camera,\n"
+    "        light and track; --keys also lists every key. A file the player would refuse\n"
+    "        gives the player's own message.\n"
+    "  siv build DESCRIPTION.lua OUT.siv\n"
+    "        run the Lua scene description (boxes, spheres, tori, planes, meshes of your own,\n"
+    "        materials, cameras, lights, tracks) and write it as a SIV file.\n"
+    "  siv --help, siv --version\n"
+    "\n"
+    "Exit codes: 0 done, 1 a bad file or description (the message on standard error),\n"
+    "2 wrong usage. More: docs/siv-tool.md, man siv.\n";
+
 int usage() {
     std::cerr << kUsage << "\n";
     return 2;
@@ -78,7 +93,11 @@ int build(const std::string& descriptionPath, const std::string& outPath) {
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
     if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
-        std::cout << kUsage << "\n";
+        std::cout << kUsage << "\n\n" << kHelp;
+        return 0;
+    }
+    if (args.size() == 1 && args[0] == "--version") {
+        std::cout << "siv " << ZAMP_VERSION << "\n";
         return 0;
     }
     if (args.empty()) return usage();

@@ -5,6 +5,7 @@
 // This file does not mix sound effects or keep more than one output open.
 #include "platform/Audio.h"
 #include "platform/Platform.h"
+#include "platform/audio/QuietAlsa.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>
@@ -46,6 +47,7 @@ bool isPlainText(SDL_RWops* file) {
 class AudioSubsystem {
 public:
     static std::unique_ptr<AudioSubsystem> start(const char* forcedDriver) {
+        auto quiet = std::make_unique<QuietAlsa>();
         if (forcedDriver) {
             // An override hint wins over the SDL_AUDIODRIVER variable, which may name the
             // very driver that just failed. It is only needed while the subsystem starts.
@@ -58,14 +60,16 @@ public:
         if (!started) {
             return nullptr;
         }
-        return std::unique_ptr<AudioSubsystem>(new AudioSubsystem);
+        return std::unique_ptr<AudioSubsystem>(new AudioSubsystem(std::move(quiet)));
     }
     ~AudioSubsystem() { SDL_QuitSubSystem(SDL_INIT_AUDIO); }
     AudioSubsystem(const AudioSubsystem&) = delete;
     AudioSubsystem& operator=(const AudioSubsystem&) = delete;
 
 private:
-    AudioSubsystem() = default;
+    explicit AudioSubsystem(std::unique_ptr<QuietAlsa> quiet) : quiet_(std::move(quiet)) {}
+    // Kept while the device is open: the mixer opens and closes the device after start-up.
+    std::unique_ptr<QuietAlsa> quiet_;
 };
 
 // The mixer with its device open. No format change is allowed, so the device always gets

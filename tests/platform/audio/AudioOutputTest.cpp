@@ -39,6 +39,20 @@ TEST(AudioOutputTest, OpensTheDeviceAndElseTheSilentDriver) {
     ::setenv("SDL_AUDIODRIVER", "dummy", 1);
 }
 
+TEST(AudioOutputTest, AlsaKeepsItsProbeLinesToItself) {
+    // Where ALSA finds no sound card (build machines), its probe used to print "ALSA lib"
+    // lines between the player's own. A machine with a card prints nothing either way.
+    ::setenv("SDL_AUDIODRIVER", "alsa", 1);
+    testing::internal::CaptureStderr();
+    {
+        auto output = openAudioOutput(AudioTarget::DeviceOrSilent);
+        EXPECT_NE(output, nullptr);
+    }
+    const std::string err = testing::internal::GetCapturedStderr();
+    ::setenv("SDL_AUDIODRIVER", "dummy", 1);
+    EXPECT_EQ(err.find("ALSA"), std::string::npos) << err;
+}
+
 TEST(AudioOutputTest, TellsStreamsFromModulesAndRejectsTheRest) {
     ::setenv("SDL_AUDIODRIVER", "dummy", 1);
     auto output = openAudioOutput(AudioTarget::DeviceOrSilent);
