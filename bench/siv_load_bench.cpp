@@ -38,6 +38,7 @@ public:
     void setMaterial(const Material&) override {}
     void setTexture(DWORD, Texture*) override {}
     void setTextureStageState(DWORD, D3DTEXTURESTAGESTATETYPE, DWORD) override {}
+    DWORD textureStageState(DWORD, D3DTEXTURESTAGESTATETYPE) const override { return 0; }
     bool setRenderTarget(DWORD, Surface*) override { return false; }
     Surface* renderTarget(DWORD) override { return nullptr; }
     std::unique_ptr<Texture> createTexture(int, int, DWORD, D3DFORMAT) override { return nullptr; }

@@ -25,5 +25,5 @@ set(CPACK_DEBIAN_PACKAGE_SECTION games)
 # The dependencies are the shared libraries the binaries link, as dpkg-shlibdeps finds them,
 # plus the GL driver that draws (SDL loads it at run time, so no link shows it).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libgl1, libgl1-mesa-dri, libegl1, libegl-mesa0")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libgl1, libgl1-mesa-dri, libegl1, libegl-mesa0, fonts-dejavu-core")
 include(CPack)

@@ -7,8 +7,8 @@
 namespace zamp {
 
 const char* const kUsage =
-    "usage: zamp [--windowed] [--size WxH] [--render OUT_DIR [--fps N] [--at T]...] [--bench N] "
-    "[--help] [--version] [SHOW_DIR]";
+    "usage: zamp [--windowed] [--size WxH] [--dev] [--sync-music] "
+    "[--render OUT_DIR [--fps N] [--at T]... [--frames FIRST:LAST]] [--bench N] [--help] [--version] [SHOW_DIR]";
 
 namespace {
 
@@ -57,9 +57,17 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
             cl.renderDir = value();
         } else if (a == "--fps") {
             cl.fps = parseNumber(a, value());
-            if (cl.fps <= 0) throw Error("--fps needs a number above 0");
+            if (!(cl.fps > 0 && cl.fps <= 1000)) throw Error("--fps needs a number above 0 and at most 1000");
         } else if (a == "--at") {
             cl.at.push_back(parseNumber(a, value()));
+        } else if (a == "--frames") {
+            const std::string& text = value();
+            cl.frames = parseFrameRange(text);
+            if (!cl.frames) throw Error("--frames needs FIRST:LAST, two frame numbers with FIRST <= LAST, not '" + text + "'");
+        } else if (a == "--dev") {
+            cl.dev = true;
+        } else if (a == "--sync-music") {
+            cl.syncMusic = true;
         } else if (a == "--bench") {
             double n = parseNumber(a, value());
             if (n < 1 || n != std::floor(n) || n > 1e9) throw Error("--bench needs a frame count of 1 or more");
@@ -80,6 +88,10 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
     if (!cl.renderDir && (!cl.at.empty()))
         throw Error("--at goes with --render");
     if (cl.renderDir && cl.benchFrames > 0) throw Error("--render and --bench exclude each other");
+    if (cl.frames && !cl.renderDir) throw Error("--frames goes with --render");
+    if (cl.frames && !cl.at.empty()) throw Error("--frames and --at exclude each other");
+    if (cl.dev && cl.offline()) throw Error("--dev plays in a window: it goes with neither --render nor --bench");
+    if (cl.syncMusic && cl.offline()) throw Error("--sync-music is for playing: offline runs follow their own frame times");
     return cl;
 }
 

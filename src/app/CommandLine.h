@@ -1,6 +1,9 @@
-// The player's command line: zamp [--windowed] [--size WxH] [--render OUT_DIR [--fps N]
-// [--at T]...] [--bench N] [--help] [--version] [SHOW_DIR]
+// The player's command line: zamp [--windowed] [--size WxH] [--dev] [--sync-music]
+// [--render OUT_DIR [--fps N] [--at T]... [--frames FIRST:LAST]] [--bench N] [--help]
+// [--version] [SHOW_DIR]
 #pragma once
+
+#include "app/FrameSequence.h"
 
 #include <optional>
 #include <string>
@@ -15,7 +18,10 @@ struct CommandLine {
     std::optional<std::string> renderDir;
     double fps = 60;
     std::vector<double> at;
+    std::optional<FrameRange> frames;
     long benchFrames = 0;
+    bool dev = false;       // the author's mode: a window, keys, live reload
+    bool syncMusic = false; // the demo time follows the music's playing position
     bool help = false;
     bool version = false;
     std::string showDir;

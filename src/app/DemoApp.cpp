@@ -29,7 +29,7 @@ void DemoApp::attachDevice(Device& d) {
     if (!imageFiles) imageFiles = openImageFiles();
 }
 
-int DemoApp::loadShow(const std::string& scriptPath) {
+int DemoApp::loadShow(const std::string& scriptPath, bool keepTime) {
     auto fresh = std::make_unique<Show>();
     fresh->warnings.listener = [this](const std::string& text) { warn(text); };
     auto host = std::make_unique<ScriptHost>(ScriptContext{*fresh, *device, *imageFiles});
@@ -40,7 +40,7 @@ int DemoApp::loadShow(const std::string& scriptPath) {
     show = std::move(fresh);
     script = std::move(host);
     show->renderStates.apply(*device);
-    demoTime = show->startTime;
+    if (!keepTime) demoTime = show->startTime;
     return status;
 }
 
@@ -50,13 +50,17 @@ void DemoApp::warn(const std::string& text) {
 }
 
 void DemoApp::renderFrame() {
+    drawShow();
+    device->present();
+}
+
+void DemoApp::drawShow() {
     RenderContext context{*device, backBuffer};
     if (show) {
         composeFrame(*show, demoTime, context);
     } else {
         device->clear(D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
     }
-    device->present();
 }
 
 } // namespace zamp

@@ -36,10 +36,13 @@ public:
     // the device and the demo time is its start time. Returns ScriptHost::runFile's result
     // (2: the file did not open; nothing changes then). A script function's failure is
     // thrown and leaves the current show as it was.
-    int loadShow(const std::string& scriptPath);
+    // With `keepTime` the demo time stays where it is (the author's mode rebuilds shows).
+    int loadShow(const std::string& scriptPath, bool keepTime = false);
 
     // Clears the back buffer, draws the show at the demo time, presents.
     void renderFrame();
+    // The same without presenting.
+    void drawShow();
 
     // Writes "warning: <text>" to standard error.
     void warn(const std::string& text);

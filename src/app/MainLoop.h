@@ -15,9 +15,12 @@ struct EventSource {
     std::function<bool()> escapeState;
 };
 
+// Where each pass takes the demo time: by default on by the clock's delta.
+using TimeStep = std::function<float(float demoTime, float delta)>;
+
 // Runs while no quit was taken, demoTime < endTime and Esc is not pressed (tested in that
 // order). Returns the number of frames drawn.
 long runMainLoop(FrameClock& clock, float& demoTime, const float& endTime, EventSource& events,
-                 const std::function<void()>& renderFrame);
+                 const std::function<void()>& renderFrame, const TimeStep& step = {});
 
 } // namespace zamp

@@ -19,6 +19,10 @@ constexpr auto kMostFadeWait = std::chrono::seconds(3);
 
 } // namespace
 
+std::string noMusicWarning(const std::string& path) {
+    return path + " is neither a music stream nor a module that can be played, so the show plays without music";
+}
+
 MusicPlayer::MusicPlayer(bool silent) : silent_(silent) {}
 
 MusicPlayer::~MusicPlayer() { close(); }
@@ -54,6 +58,18 @@ void MusicPlayer::play() {
     }
     track_->play(startSeconds_);
 }
+
+void MusicPlayer::setPaused(bool paused) {
+    if (loaded()) track_->setPaused(paused);
+}
+
+void MusicPlayer::moveTo(double seconds) {
+    if (loaded()) track_->seek(seconds);
+}
+
+double MusicPlayer::position() const { return loaded() ? track_->position() : 0.0; }
+
+MusicKind MusicPlayer::kind() const { return track_->kind(); }
 
 void MusicPlayer::fadeOut() {
     if (!loaded()) {

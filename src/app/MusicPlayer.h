@@ -1,5 +1,6 @@
-// The show's one piece of music: loaded and positioned while the script runs, started just
-// before the frame clock, faded out after the main loop. Nothing here reports a failure:
+// The show's one piece of music: loaded and positioned before the show starts, started just
+// before the frame clock, faded out after the main loop; in the author's mode also paused
+// and moved with the picture. Nothing here reports a failure:
 // without a sound device the music plays silently, and a file that is no music leaves the
 // player unloaded, so the show runs without it.
 #pragma once
@@ -10,6 +11,9 @@
 #include <string>
 
 namespace zamp {
+
+// The warning for music that the player cannot play.
+std::string noMusicWarning(const std::string& path);
 
 class MusicPlayer {
 public:
@@ -31,6 +35,15 @@ public:
     void seek(float seconds);
     // Starts playback, looping forever. Only while loaded.
     void play();
+    // Holds the music or lets it go on. Only while loaded.
+    void setPaused(bool paused);
+    // Moves the music to `seconds` after its beginning, modules too (as closely as their
+    // decoder allows). Only while loaded.
+    void moveTo(double seconds);
+    // Seconds of music played since its beginning, counting on through loops; 0 unloaded.
+    double position() const;
+    // What was loaded: a stream or a module. Only while loaded.
+    MusicKind kind() const;
     // Only while loaded: lowers the volume to silence over 200 ms, waits at least 300 ms and
     // until the fade has finished, then closes the output; the player is unloaded after.
     void fadeOut();

@@ -1,9 +1,11 @@
 #include "app/OfflineRun.h"
 
 #include "app/DemoApp.h"
+#include "app/FrameSequence.h"
+#include "app/MusicWav.h"
 #include "core/Error.h"
 #include "gfx/Device.h"
-#include "platform/ImageFiles.h"
+#include "platform/Platform.h"
 #include "show/Show.h"
 
 #include <algorithm>
@@ -27,36 +29,80 @@ std::string framePath(const std::string& dir, long index) {
 
 } // namespace
 
-void renderFrames(DemoApp& app, const CommandLine& cl, const std::string& outDir) {
+namespace {
+
+// Frames of an earlier, longer render that this one does not overwrite: the user's files,
+// left as they are, but worth a word.
+void warnAboutOlderFrames(DemoApp& app, const std::string& outDir, long count) {
+    std::error_code ec;
+    long oldest = -1;
+    for (const auto& entry : std::filesystem::directory_iterator(outDir, ec)) {
+        const std::string name = entry.path().filename().string();
+        long number = 0;
+        int used = 0;
+        if (std::sscanf(name.c_str(), "frame_%ld.png%n", &number, &used) == 1 && std::size_t(used) == name.size() &&
+            number >= count && (oldest < 0 || number < oldest))
+            oldest = number;
+    }
+    if (oldest >= 0)
+        app.show->warnings.add(outDir + " holds older frames from " + std::filesystem::path(framePath(outDir, oldest)).filename().string() +
+                               " on, beyond the " + std::to_string(count) + " this render writes; they are left as they are");
+}
+
+// The show's music from the first frame's demo time, as long as all the frames last: a
+// stream positioned as the player positions it, a module from its beginning.
+void writeRenderMusic(DemoApp& app, const std::string& outDir, const FrameSequence& frames) {
+    const auto& choice = app.show->music;
+    if (!choice) return;
+    std::unique_ptr<MusicSource> source = openMusicSource(choice->path);
+    if (!source) {
+        app.show->warnings.add(noMusicWarning(choice->path));
+        return;
+    }
+    source->seek(source->kind() == MusicKind::Stream ? choice->startSeconds : 0.0);
+    writeMusicWav((std::filesystem::path(outDir) / "music.wav").string(), *source,
+                  audioFramesFor(frames.count(), frames.fps()));
+}
+
+} // namespace
+
+int renderFrames(DemoApp& app, const CommandLine& cl, const std::string& outDir) {
+    const FrameSequence frames = cl.at.empty() ? FrameSequence::untilEnd(app.demoTime, app.show->endTime, cl.fps)
+                                               : FrameSequence::atTimes(cl.at);
+    FrameRange range{0, frames.count() - 1};
+    if (cl.frames) {
+        if (cl.frames->last >= frames.count()) {
+            std::cerr << "zamp: --frames " << cl.frames->first << ":" << cl.frames->last << " lies outside the "
+                      << frames.count() << " frames of this show (0:" << frames.count() - 1 << ")\n"
+                      << kUsage << '\n';
+            return 2;
+        }
+        range = *cl.frames;
+    }
+
     std::error_code ec;
     std::filesystem::create_directories(outDir, ec);
     if (ec) throw Error("Cannot create " + outDir + ": " + ec.message());
-
-    std::vector<float> times;
-    if (!cl.at.empty()) {
-        for (double t : cl.at) times.push_back(float(t));
-    } else {
-        const double start = app.demoTime;
-        for (long k = 0;; ++k) {
-            float t = float(start + double(k) / cl.fps);
-            if (!(t < app.show->endTime)) break;
-            times.push_back(t);
-        }
-    }
+    warnAboutOlderFrames(app, outDir, frames.count());
+    if (frames.followsTheClock() && range.first == 0) writeRenderMusic(app, outDir, frames);
 
     const bool progress = isatty(STDERR_FILENO);
+    const long total = range.last - range.first + 1;
     auto began = std::chrono::steady_clock::now();
-    for (std::size_t k = 0; k < times.size(); ++k) {
-        app.demoTime = times[k];
+    for (long k = range.first; k <= range.last; ++k) {
+        app.demoTime = frames.timeOf(k);
         app.renderFrame();
-        app.imageFiles->writePng(framePath(outDir, long(k)), app.device->readRenderTarget());
+        app.imageFiles->writePng(framePath(outDir, k), app.device->readRenderTarget());
         if (progress) {
-            double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
-            std::fprintf(stderr, "\rframe %zu/%zu  t=%.3f s  %.1f frames/s ", k + 1, times.size(), times[k],
-                         seconds > 0 ? double(k + 1) / seconds : 0.0);
+            const long done = k - range.first + 1;
+            const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+            const double rate = seconds > 0 ? double(done) / seconds : 0.0;
+            std::fprintf(stderr, "\rframe %ld/%ld  t=%.3f s  %.1f frames/s  %.0f s left ", done, total,
+                         double(app.demoTime), rate, rate > 0 ? double(total - done) / rate : 0.0);
         }
     }
-    if (progress && !times.empty()) std::fputc('\n', stderr);
+    if (progress && total > 0) std::fputc('\n', stderr);
+    return 0;
 }
 
 void benchFrames(DemoApp& app, long frames) {

@@ -7,9 +7,11 @@ namespace zamp {
 
 class DemoApp;
 
-// Frame k at demo time start + k / fps while below the end time, or one frame per --at
-// time; writes OUT_DIR/frame_%06d.png.
-void renderFrames(DemoApp& app, const CommandLine& commandLine, const std::string& outDir);
+// Frame k at demo time start + k / fps while below the end time (frames FIRST..LAST of them
+// with --frames), or one frame per --at time; writes OUT_DIR/frame_%06d.png and, for a show
+// with music rendered from its first frame, OUT_DIR/music.wav. Returns the exit code: 0, or 2
+// for a --frames range outside the show.
+int renderFrames(DemoApp& app, const CommandLine& commandLine, const std::string& outDir);
 
 // Draws N frames at demo times spread evenly from the start to the end time and prints one
 // line of timings.

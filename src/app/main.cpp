@@ -29,9 +29,16 @@ int main(int argc, char** argv) {
                      "  --windowed        a window instead of full screen\n"
                      "  --size WxH        back-buffer size (default: the desktop's full screen, 640x480 in a\n"
                      "                    window, 1024x768 offline)\n"
-                     "  --render OUT_DIR  draw frames offline into OUT_DIR/frame_%06d.png; no display needed\n"
-                     "  --fps N           frames per second of --render (default 60)\n"
+                     "  --dev             the author's mode: a window with sound; the show is built again\n"
+                     "                    whenever its script or files change; Space pause, Left/Right 1 s\n"
+                     "                    (Shift: 10 s), Home start, R reload, F full screen, Esc end\n"
+                     "  --sync-music      the demo time follows the music's playing position\n"
+                     "  --render OUT_DIR  draw frames offline into OUT_DIR/frame_%06d.png (and the music into\n"
+                     "                    OUT_DIR/music.wav); no display needed\n"
+                     "  --fps N           frames per second of --render (default 60, at most 1000)\n"
                      "  --at T            with --render: only the frame at demo time T; repeatable\n"
+                     "  --frames A:B      with --render: only frames A to B of the render (parts of one\n"
+                     "                    render can run apart and land in one folder)\n"
                      "  --bench N         draw N frames offline spread over the show and print timings\n"
                      "  --help, --version\n";
         return 0;

@@ -35,6 +35,7 @@ public:
     virtual void setMaterial(const Material& material) = 0;
     virtual void setTexture(DWORD stage, Texture* texture) = 0;
     virtual void setTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) = 0;
+    virtual DWORD textureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type) const = 0;
 
     // Null selects nothing and fails. Selecting a target resets the viewport to all of it.
     virtual bool setRenderTarget(DWORD index, Surface* surface) = 0;
@@ -56,6 +57,7 @@ public:
     struct Counters {
         std::uint64_t deviceCalls = 0;  // calls of this interface
         std::uint64_t backendCalls = 0; // calls the device made of the graphics API below it
+        std::int64_t liveObjects = 0;   // textures and mesh buffers the device made that still exist
     };
     virtual Counters counters() const = 0;
 };

@@ -19,6 +19,16 @@ struct WindowOptions {
     bool offscreen = false;
 };
 
+// The keys the player and the author's mode answer to.
+enum class Key { Other, Escape, Space, Left, Right, Home, R, F };
+
+struct WindowEvent {
+    bool quit = false;    // a request to close the window
+    bool keyDown = false; // a key went down (repeats included)
+    Key key = Key::Other;
+    bool shift = false;   // with a shift key held
+};
+
 class Window {
 public:
     virtual ~Window() = default;
@@ -27,11 +37,13 @@ public:
     virtual Device& device() = 0;
     // Windows start hidden.
     virtual void show() = 0;
-    // Takes one event from the queue; false when there was none. `quit` is set for a request
-    // to close the window.
-    virtual bool pollEvent(bool& quit) = 0;
+    // Takes one event from the queue; false when there was none.
+    virtual bool pollEvent(WindowEvent& event) = 0;
     // Esc down now, or pressed since the previous call.
     virtual bool escapeState() = 0;
+    virtual void setTitle(const std::string& title) = 0;
+    // Between a window and the whole desktop.
+    virtual void toggleFullScreen() = 0;
 };
 
 } // namespace zamp

@@ -23,6 +23,7 @@ void SceneList::loadSiv(Device& device, ImageFiles& files, TextureRegistry& text
     // the scene joins the list only once everything has succeeded.
     const SivFile file = readSivFile(path);
     append(buildSivScene(device, files, textures, file, path, name));
+    files_.push_back(path);
 }
 
 Scene& SceneList::append(std::unique_ptr<Scene> scene) {

@@ -74,6 +74,9 @@ public:
     // Appends a finished scene; its index stays valid until the list is destroyed.
     Scene& append(std::unique_ptr<Scene> scene);
 
+    // The SIV files loaded, as they were opened.
+    const std::vector<std::string>& files() const { return files_; }
+
     std::size_t size() const { return scenes_.size(); }
     Scene& operator[](std::size_t i) { return *scenes_[i]; }
     const Scene& operator[](std::size_t i) const { return *scenes_[i]; }
@@ -87,6 +90,7 @@ public:
 
 private:
     std::vector<std::unique_ptr<Scene>> scenes_;
+    std::vector<std::string> files_;
 };
 
 } // namespace zamp

@@ -37,6 +37,17 @@ std::string seconds(float t) {
 
 } // namespace
 
+std::vector<std::string> showFiles(const Show& show) {
+    std::vector<std::string> files;
+    auto add = [&files](const std::string& path) {
+        if (std::find(files.begin(), files.end(), path) == files.end()) files.push_back(path);
+    };
+    for (const std::string& path : show.scenes.files()) add(path);
+    for (const std::string& path : show.textures.files()) add(path);
+    if (show.music) add(show.music->path);
+    return files;
+}
+
 void checkFinishedShow(Show& show) {
     if (!(show.endTime > show.startTime))
         show.warnings.add("the end time (" + seconds(show.endTime) + ") is not above the start time (" +

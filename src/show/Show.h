@@ -69,6 +69,10 @@ public:
     Warnings warnings;
 };
 
+// Every file the show was built from besides its script: SIV files, images and textures,
+// the music; each once.
+std::vector<std::string> showFiles(const Show& show);
+
 // The warnings that only the finished show can give (the script has run): an end time that
 // is not above the start time.
 void checkFinishedShow(Show& show);

@@ -15,9 +15,14 @@ TextureRecord& TextureRegistry::load(Device& device, ImageFiles& files, const st
     if (TextureRecord* existing = find(name)) return *existing; // whatever kind it is
     auto record = std::make_unique<TextureRecord>();
     ImageInfo info;
-    record->texture = createTextureFromFile(device, files, name, D3DFMT_A8R8G8B8, info);
-    if (!record->texture) record->texture = createTextureFromFile(device, files, "data/" + name, D3DFMT_UNKNOWN, info);
+    std::string opened = name;
+    record->texture = createTextureFromFile(device, files, opened, D3DFMT_A8R8G8B8, info);
+    if (!record->texture) {
+        opened = "data/" + name;
+        record->texture = createTextureFromFile(device, files, opened, D3DFMT_UNKNOWN, info);
+    }
     if (!record->texture) throw Error("Error Loading Texture " + name);
+    files_.push_back(opened);
     record->width = info.width;
     record->height = info.height;
     entries_.push_back({std::move(record), name});

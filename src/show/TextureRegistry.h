@@ -33,6 +33,9 @@ public:
     // Throws when the device cannot make it.
     TextureRecord& createRenderTarget(Device& device, const std::string& name, int width, int height);
 
+    // The image files loaded, as they were opened.
+    const std::vector<std::string>& files() const { return files_; }
+
     std::size_t size() const { return entries_.size(); }
     const std::string& name(std::size_t i) const { return entries_[i].name; }
     TextureRecord& record(std::size_t i) { return *entries_[i].record; }
@@ -45,6 +48,7 @@ private:
     TextureRecord* find(const std::string& name);
 
     std::vector<Entry> entries_;
+    std::vector<std::string> files_;
 };
 
 } // namespace zamp

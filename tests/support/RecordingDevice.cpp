@@ -24,15 +24,18 @@ private:
 
 class RecordingDevice::FakeTexture final : public Texture {
 public:
-    FakeTexture(int w, int h, bool rt) : w_(w), h_(h) {
+    FakeTexture(int w, int h, bool rt, std::int64_t& live) : live_(live), w_(w), h_(h) {
+        ++live_;
         if (rt) surface_ = std::make_unique<FakeSurface>(w, h);
     }
     int width() const override { return w_; }
     int height() const override { return h_; }
     Surface* renderSurface() override { return surface_.get(); }
     void upload(const std::uint32_t*) override {}
+    ~FakeTexture() override { --live_; }
 
 private:
+    std::int64_t& live_;
     int w_, h_;
     std::unique_ptr<FakeSurface> surface_;
 };
@@ -106,7 +109,7 @@ std::unique_ptr<Texture> RecordingDevice::createTexture(int width, int height, D
     record("CreateTexture(" + std::to_string(width) + ", " + std::to_string(height) + ", " +
                   std::to_string(usage) + ")");
     if (width <= 0 || height <= 0) return nullptr;
-    return std::make_unique<FakeTexture>(width, height, (usage & D3DUSAGE_RENDERTARGET) != 0);
+    return std::make_unique<FakeTexture>(width, height, (usage & D3DUSAGE_RENDERTARGET) != 0, liveTextures_);
 }
 
 void RecordingDevice::drawSubset(const Mesh& mesh, DWORD attribute) {

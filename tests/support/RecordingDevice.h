@@ -27,6 +27,9 @@ public:
     void setMaterial(const Material& m) override;
     void setTexture(DWORD stage, Texture* t) override;
     void setTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) override;
+    DWORD textureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type) const override {
+        return state_.textureStageState(stage, type);
+    }
     bool setRenderTarget(DWORD index, Surface* surface) override;
     Surface* renderTarget(DWORD index) override;
     std::unique_ptr<Texture> createTexture(int width, int height, DWORD usage, D3DFORMAT format) override;
@@ -35,7 +38,7 @@ public:
     // Every call is carried out when it is made: there is nothing to wait for.
     void finish() override {}
     // Device calls so far (a cleared log keeps counting); no graphics API lies below.
-    Counters counters() const override { return {calls_, 0}; }
+    Counters counters() const override { return {calls_, 0, liveTextures_}; }
 
     // Calls as text, e.g. "SetRenderState(139, 0x00ff8000)", in call order.
     std::vector<std::string> log;
@@ -64,6 +67,7 @@ private:
     std::unique_ptr<Surface> backBuffer_;
     Surface* target_;
     std::uint64_t calls_ = 0;
+    std::int64_t liveTextures_ = 0;
 };
 
 std::string hex(DWORD v);

@@ -157,7 +157,7 @@ std::unique_ptr<Texture> GlDevice::createTexture(int width, int height, DWORD us
     GLint maxSize = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
     if (width <= 0 || height <= 0 || width > maxSize || height > maxSize) return nullptr;
-    auto texture = std::make_unique<GlTexture>(width, height, (usage & D3DUSAGE_RENDERTARGET) != 0);
+    auto texture = std::make_unique<GlTexture>(width, height, (usage & D3DUSAGE_RENDERTARGET) != 0, liveObjects_);
     if (!texture->valid()) return nullptr;
     return texture;
 }
@@ -204,7 +204,7 @@ void GlDevice::drawSubset(const Mesh& mesh, DWORD attribute) {
     // Every face of the player's meshes carries attribute 0.
     if (attribute != 0 || mesh.faceCount() == 0) return;
     if (!dynamic_cast<GlMeshData*>(mesh.deviceData.get())) {
-        mesh.deviceData = std::make_unique<GlMeshData>(mesh);
+        mesh.deviceData = std::make_unique<GlMeshData>(mesh, liveObjects_);
         cache_.forgetVertexArray();
         cache_.count(12);
     }

@@ -63,6 +63,9 @@ public:
         ++deviceCalls_;
         state_.setTextureStageState(stage, type, value);
     }
+    DWORD textureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type) const override {
+        return state_.textureStageState(stage, type);
+    }
 
     bool setRenderTarget(DWORD index, Surface* surface) override;
     Surface* renderTarget(DWORD index) override;
@@ -73,7 +76,7 @@ public:
     void finish() override { glFinish(); }
     // Device calls are what a translation without a state cache would turn into at least as
     // many GL calls; the back-end calls are the GL calls actually made.
-    Counters counters() const override { return {deviceCalls_, cache_.calls()}; }
+    Counters counters() const override { return {deviceCalls_, cache_.calls(), liveObjects_}; }
 
     const DeviceState& state() const { return state_; }
 
@@ -93,6 +96,8 @@ private:
     bool inScene_ = false;
     bool blendFallbackReported_ = false;
     std::uint64_t deviceCalls_ = 0;
+    // Textures and mesh buffers alive; their owners are outside the device and go first.
+    std::int64_t liveObjects_ = 0;
 };
 
 } // namespace zamp

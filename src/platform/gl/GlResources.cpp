@@ -42,7 +42,8 @@ GlSurface::GlSurface(int width, int height, GLuint colorTexture)
     glBindTexture(GL_TEXTURE_2D, GLuint(previousTexture));
 }
 
-GlTexture::GlTexture(int width, int height, bool renderTarget) : width_(width), height_(height) {
+GlTexture::GlTexture(int width, int height, bool renderTarget, std::int64_t& liveObjects)
+    : live_(liveObjects), width_(width), height_(height) {
     GLint previous = 0;
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &previous);
     texture_ = gl::makeTexture();
@@ -67,7 +68,7 @@ void GlTexture::upload(const std::uint32_t* argb) {
     glBindTexture(GL_TEXTURE_2D, GLuint(previous));
 }
 
-GlMeshData::GlMeshData(const Mesh& mesh) {
+GlMeshData::GlMeshData(const Mesh& mesh, std::int64_t& liveObjects) : live_(liveObjects) {
     vao_ = gl::makeVertexArray();
     vertices_ = gl::makeBuffer();
     indices_ = gl::makeBuffer();

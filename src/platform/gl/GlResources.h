@@ -5,9 +5,23 @@
 #include "gfx/Mesh.h"
 #include "gfx/Texture.h"
 
+#include <cstdint>
 #include <memory>
 
 namespace zamp {
+
+// One device object alive: counted up while it exists, so that a device can tell how many of
+// its objects the player still holds (a show rebuilt over and over must not leak them).
+class LiveToken {
+public:
+    explicit LiveToken(std::int64_t& count) : count_(count) { ++count_; }
+    ~LiveToken() { --count_; }
+    LiveToken(const LiveToken&) = delete;
+    LiveToken& operator=(const LiveToken&) = delete;
+
+private:
+    std::int64_t& count_;
+};
 
 // A framebuffer with a colour buffer and a 16-bit depth buffer of its own size, so a
 // render target of any size draws with correct depth.
@@ -33,7 +47,7 @@ private:
 
 class GlTexture final : public Texture {
 public:
-    GlTexture(int width, int height, bool renderTarget);
+    GlTexture(int width, int height, bool renderTarget, std::int64_t& liveObjects);
     int width() const override { return width_; }
     int height() const override { return height_; }
     Surface* renderSurface() override { return surface_.get(); }
@@ -42,6 +56,7 @@ public:
     bool valid() const { return texture_.get() != 0 && (!surface_ || surface_->complete()); }
 
 private:
+    LiveToken live_;
     int width_, height_;
     gl::TextureName texture_;
     std::unique_ptr<GlSurface> surface_;
@@ -49,12 +64,13 @@ private:
 
 class GlMeshData final : public Mesh::DeviceData {
 public:
-    explicit GlMeshData(const Mesh& mesh);
+    GlMeshData(const Mesh& mesh, std::int64_t& liveObjects);
     GLuint vertexArray() const { return vao_.get(); }
     GLsizei indexCount() const { return indexCount_; }
     GLenum indexType() const { return indexType_; }
 
 private:
+    LiveToken live_;
     gl::VertexArrayName vao_;
     gl::BufferName vertices_;
     gl::BufferName indices_;

@@ -80,11 +80,41 @@ int SdlWindow::watchEvents(void* self, SDL_Event* event) {
     return 0;
 }
 
-bool SdlWindow::pollEvent(bool& quit) {
+namespace {
+
+Key keyOf(SDL_Keycode code) {
+    switch (code) {
+    case SDLK_ESCAPE: return Key::Escape;
+    case SDLK_SPACE: return Key::Space;
+    case SDLK_LEFT: return Key::Left;
+    case SDLK_RIGHT: return Key::Right;
+    case SDLK_HOME: return Key::Home;
+    case SDLK_r: return Key::R;
+    case SDLK_f: return Key::F;
+    default: return Key::Other;
+    }
+}
+
+} // namespace
+
+bool SdlWindow::pollEvent(WindowEvent& out) {
     SDL_Event event;
     if (!SDL_PollEvent(&event)) return false;
-    quit = event.type == SDL_QUIT || (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE);
+    out = WindowEvent{};
+    out.quit = event.type == SDL_QUIT || (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE);
+    if (event.type == SDL_KEYDOWN) {
+        out.keyDown = true;
+        out.key = keyOf(event.key.keysym.sym);
+        out.shift = (event.key.keysym.mod & KMOD_SHIFT) != 0;
+    }
     return true;
+}
+
+void SdlWindow::setTitle(const std::string& title) { SDL_SetWindowTitle(window_.get(), title.c_str()); }
+
+void SdlWindow::toggleFullScreen() {
+    const bool full = (SDL_GetWindowFlags(window_.get()) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0;
+    SDL_SetWindowFullscreen(window_.get(), full ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
 }
 
 bool SdlWindow::escapeState() {

@@ -25,8 +25,10 @@ public:
 
     GlDevice& device() override { return *device_; }
     void show() override;
-    bool pollEvent(bool& quit) override;
+    bool pollEvent(WindowEvent& event) override;
     bool escapeState() override;
+    void setTitle(const std::string& title) override;
+    void toggleFullScreen() override;
 
 private:
     static int watchEvents(void* self, SDL_Event* event);

@@ -1,0 +1,90 @@
+#include "app/MusicWav.h"
+
+#include "core/Error.h"
+#include "platform/Audio.h"
+
+#include <bit>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <vector>
+
+namespace zamp {
+
+namespace {
+
+static_assert(std::endian::native == std::endian::little, "WAV samples are written as they are in memory");
+
+constexpr std::uint32_t kFrameBytes = kAudioChannels * kAudioBytesPerSample;
+constexpr std::uint64_t kMostDataBytes = 0xFFFFFFFFu - 36; // what a WAV's 32-bit sizes can hold
+
+void putLE(std::vector<std::uint8_t>& out, std::uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) out.push_back(std::uint8_t(value >> (8 * i)));
+}
+
+std::vector<std::uint8_t> wavHeader(std::uint32_t dataBytes) {
+    std::vector<std::uint8_t> h;
+    for (char c : std::string("RIFF")) h.push_back(std::uint8_t(c));
+    putLE(h, 36 + dataBytes, 4);
+    for (char c : std::string("WAVEfmt ")) h.push_back(std::uint8_t(c));
+    putLE(h, 16, 4);
+    putLE(h, 1, 2); // PCM
+    putLE(h, kAudioChannels, 2);
+    putLE(h, kAudioSampleRate, 4);
+    putLE(h, kAudioSampleRate * kFrameBytes, 4);
+    putLE(h, kFrameBytes, 2);
+    putLE(h, 8 * kAudioBytesPerSample, 2);
+    for (char c : std::string("data")) h.push_back(std::uint8_t(c));
+    putLE(h, dataBytes, 4);
+    return h;
+}
+
+struct CloseFile {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+
+} // namespace
+
+std::uint64_t audioFramesFor(long videoFrames, double fps) {
+    return std::uint64_t(std::llround(double(videoFrames) / fps * kAudioSampleRate));
+}
+
+void writeMusicWav(const std::string& path, MusicSource& source, std::uint64_t frameCount) {
+    const std::uint64_t dataBytes = frameCount * kFrameBytes;
+    if (dataBytes > kMostDataBytes)
+        throw Error("Cannot write " + path + ": " + std::to_string(frameCount / kAudioSampleRate) +
+                    " s of music is more than a WAV file can hold");
+    const std::string temporary = path + ".part";
+    auto fail = [&](const char* what) {
+        const std::string reason = std::strerror(errno);
+        std::error_code ignored;
+        std::filesystem::remove(temporary, ignored);
+        throw Error(std::string("Cannot ") + what + " " + path + ": " + reason);
+    };
+    std::unique_ptr<std::FILE, CloseFile> file(std::fopen(temporary.c_str(), "wb"));
+    if (!file) fail("create");
+    const std::vector<std::uint8_t> header = wavHeader(std::uint32_t(dataBytes));
+    if (std::fwrite(header.data(), 1, header.size(), file.get()) != header.size()) fail("write");
+
+    constexpr std::size_t kBlock = 65536;
+    std::vector<std::int16_t> block(kBlock * kAudioChannels);
+    for (std::uint64_t left = frameCount; left > 0;) {
+        const std::size_t frames = std::size_t(std::min<std::uint64_t>(left, kBlock));
+        source.read(block.data(), frames);
+        // WAV is little-endian, as this machine is (the PCM comes in its byte order).
+        if (std::fwrite(block.data(), kFrameBytes, frames, file.get()) != frames) fail("write");
+        left -= frames;
+    }
+    if (std::fclose(file.release()) != 0) fail("write");
+    std::error_code ec;
+    std::filesystem::rename(temporary, path, ec);
+    if (ec) {
+        std::filesystem::remove(temporary, ec);
+        throw Error("Cannot write " + path + ": " + ec.message());
+    }
+}
+
+} // namespace zamp

@@ -1,0 +1,188 @@
+#include "platform/audio/MusicSources.h"
+
+#include <SDL.h>
+#include <SDL_mixer.h>
+#include <libmodplug/modplug.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <vector>
+
+namespace zamp {
+
+namespace {
+
+// Longer streams are refused before they are decoded: an hour is 635 MB of frames.
+constexpr double kMostStreamSeconds = 3600;
+// Tracker modules are read whole; real ones stay far below this.
+constexpr std::streamoff kMostModuleBytes = 64 << 20;
+
+// True when the file begins with nothing but printable ASCII and line breaks; leaves the
+// file at its start. Every stream and tracker format has binary fields in its first
+// kilobyte (a MOD's sample lengths and finetunes among its first 1084 bytes), but
+// libmodplug also reads text notations (ABC tunes), and for those it may print to standard
+// error while loading. A text file is no music here, so it never reaches the decoders.
+bool isPlainText(SDL_RWops* file) {
+    unsigned char head[1084];
+    const size_t count = SDL_RWread(file, head, 1, sizeof head);
+    SDL_RWseek(file, 0, RW_SEEK_SET);
+    if (count == 0) return false; // empty: the decoders reject it without a word
+    return std::all_of(head, head + count, [](unsigned char c) {
+        return (c >= 0x20 && c < 0x7F) || c == '\t' || c == '\n' || c == '\r';
+    });
+}
+
+struct FreeMusic {
+    void operator()(Mix_Music* music) const { Mix_FreeMusic(music); }
+};
+struct FreeChunk {
+    void operator()(Mix_Chunk* chunk) const { Mix_FreeChunk(chunk); }
+};
+struct CloseFile {
+    void operator()(SDL_RWops* file) const { SDL_RWclose(file); }
+};
+
+constexpr std::size_t kFrameValues = kAudioChannels;
+
+class StreamSource final : public MusicSource {
+public:
+    explicit StreamSource(std::vector<std::int16_t> frames) : frames_(std::move(frames)) {}
+
+    MusicKind kind() const override { return MusicKind::Stream; }
+    double duration() const override { return double(frameCount()) / kAudioSampleRate; }
+
+    void seek(double seconds) override {
+        const double frame = std::round(std::max(0.0, seconds) * kAudioSampleRate);
+        position_ = frame < double(frameCount()) ? std::size_t(frame) : 0;
+    }
+
+    void read(std::int16_t* out, std::size_t count) override {
+        while (count > 0) {
+            const std::size_t run = std::min(count, frameCount() - position_);
+            std::memcpy(out, &frames_[position_ * kFrameValues], run * kFrameValues * sizeof(std::int16_t));
+            out += run * kFrameValues;
+            count -= run;
+            position_ += run;
+            if (position_ == frameCount()) position_ = 0; // looping goes back to the very beginning
+        }
+    }
+
+private:
+    std::size_t frameCount() const { return frames_.size() / kFrameValues; }
+    std::vector<std::int16_t> frames_;
+    std::size_t position_ = 0;
+};
+
+class ModuleSource final : public MusicSource {
+public:
+    struct Unload {
+        void operator()(ModPlugFile* file) const { ModPlug_Unload(file); }
+    };
+
+    explicit ModuleSource(std::unique_ptr<ModPlugFile, Unload> file) : file_(std::move(file)) {}
+
+    MusicKind kind() const override { return MusicKind::Module; }
+    double duration() const override { return ModPlug_GetLength(file_.get()) / 1000.0; }
+
+    void seek(double seconds) override {
+        ModPlug_Seek(file_.get(), int(std::lround(std::max(0.0, seconds) * 1000)));
+    }
+
+    void read(std::int16_t* out, std::size_t count) override {
+        auto* bytes = reinterpret_cast<char*>(out);
+        std::size_t wanted = count * kFrameValues * sizeof(std::int16_t);
+        int idle = 0;
+        while (wanted > 0) {
+            const int got = ModPlug_Read(file_.get(), bytes, int(std::min<std::size_t>(wanted, 1 << 20)));
+            if (got > 0) {
+                bytes += got;
+                wanted -= std::size_t(got);
+                idle = 0;
+                continue;
+            }
+            // The end of a module that does not loop by itself: from the beginning again, as
+            // SDL_mixer plays it. A module that gives nothing even then gives silence.
+            if (++idle > 1) {
+                std::memset(bytes, 0, wanted);
+                return;
+            }
+            ModPlug_Seek(file_.get(), 0);
+        }
+    }
+
+private:
+    std::unique_ptr<ModPlugFile, Unload> file_;
+};
+
+// The settings SDL_mixer plays modules with, so that a module sounds here as it did there.
+void useMixerModuleSettings() {
+    ModPlug_Settings settings;
+    ModPlug_GetSettings(&settings);
+    settings.mFlags = MODPLUG_ENABLE_OVERSAMPLING;
+    settings.mChannels = kAudioChannels;
+    settings.mBits = 16;
+    settings.mFrequency = kAudioSampleRate;
+    settings.mResamplingMode = MODPLUG_RESAMPLE_FIR;
+    settings.mReverbDepth = 0;
+    settings.mReverbDelay = 100;
+    settings.mBassAmount = 0;
+    settings.mBassRange = 50;
+    settings.mSurroundDepth = 0;
+    settings.mSurroundDelay = 10;
+    settings.mLoopCount = -1;
+    ModPlug_SetSettings(&settings);
+}
+
+std::unique_ptr<MusicSource> loadModule(const std::string& path) {
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    const std::streamoff size = in ? std::streamoff(in.tellg()) : -1;
+    if (size <= 0 || size > kMostModuleBytes) return nullptr;
+    std::vector<char> bytes(static_cast<std::size_t>(size));
+    in.seekg(0);
+    if (!in.read(bytes.data(), size)) return nullptr;
+    useMixerModuleSettings();
+    std::unique_ptr<ModPlugFile, ModuleSource::Unload> file(ModPlug_Load(bytes.data(), int(size)));
+    if (!file) return nullptr;
+    ModPlug_SetMasterVolume(file.get(), 256); // SDL_mixer's full music volume
+    return std::make_unique<ModuleSource>(std::move(file));
+}
+
+std::unique_ptr<MusicSource> decodeStream(const std::string& path) {
+    std::unique_ptr<Mix_Chunk, FreeChunk> chunk(Mix_LoadWAV(path.c_str()));
+    if (!chunk || chunk->alen < kFrameValues * sizeof(std::int16_t)) return nullptr;
+    std::vector<std::int16_t> frames(chunk->alen / (kFrameValues * sizeof(std::int16_t)) * kFrameValues);
+    std::memcpy(frames.data(), chunk->abuf, frames.size() * sizeof(std::int16_t));
+    return std::make_unique<StreamSource>(std::move(frames));
+}
+
+} // namespace
+
+std::unique_ptr<MusicSource> loadMusicSource(const std::string& path) {
+    std::unique_ptr<SDL_RWops, CloseFile> file(SDL_RWFromFile(path.c_str(), "rb"));
+    if (!file || isPlainText(file.get())) return nullptr;
+    // The kind comes from the file's bytes, not its name: the sampled formats have
+    // signatures and are recognised first; whatever has none is offered to the tracker
+    // decoder. SDL_mixer closes the file whether or not it loads.
+    std::unique_ptr<Mix_Music, FreeMusic> music(Mix_LoadMUS_RW(file.release(), SDL_TRUE));
+    if (!music) return nullptr;
+    switch (Mix_GetMusicType(music.get())) {
+    case MUS_WAV:
+    case MUS_OGG:
+    case MUS_MP3:
+    case MUS_FLAC:
+    case MUS_OPUS:
+        if (!(Mix_MusicDuration(music.get()) <= kMostStreamSeconds)) return nullptr;
+        music.reset();
+        return decodeStream(path);
+    case MUS_MOD:
+        music.reset();
+        return loadModule(path);
+    default:
+        // MIDI and external players are neither a stream nor a module.
+        return nullptr;
+    }
+}
+
+} // namespace zamp
