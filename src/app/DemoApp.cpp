@@ -1,5 +1,6 @@
 #include "app/DemoApp.h"
 
+#include "core/ShowFiles.h"
 #include "platform/Platform.h"
 #include "script/ScriptHost.h"
 #include "show/Frame.h"
@@ -29,7 +30,7 @@ void DemoApp::attachDevice(Device& d) {
 int DemoApp::loadShow(const std::string& scriptPath) {
     auto fresh = std::make_unique<Show>();
     auto host = std::make_unique<ScriptHost>(ScriptContext{*fresh, *device, *imageFiles});
-    const int status = host->runFile(scriptPath);
+    const int status = host->runFile(showFilePath(scriptPath));
     if (status == 2) return status;
     script.reset();
     show = std::move(fresh);

@@ -5,6 +5,7 @@
 #include "app/OfflineRun.h"
 #include "core/DisplayText.h"
 #include "core/Error.h"
+#include "core/ShowFiles.h"
 #include "platform/Platform.h"
 #include "show/Show.h"
 
@@ -49,7 +50,7 @@ int startAndRun(DemoApp& app, const CommandLine& cl, const std::string& renderDi
 
     // Offline runs neither play nor load music: they open no audio output at all.
     if (const auto& choice = app.show->music) {
-        app.music.load(choice->path);
+        app.music.load(showFilePath(choice->path)); // the audio back end gets the file found
         app.music.seek(choice->startSeconds);
     }
     app.window->show();

@@ -1,6 +1,7 @@
 #include "show/TextureRegistry.h"
 
 #include "core/Error.h"
+#include "core/ShowFiles.h"
 #include "show/TextureLoader.h"
 
 namespace zamp {
@@ -15,8 +16,10 @@ TextureRecord& TextureRegistry::load(Device& device, ImageFiles& files, const st
     if (TextureRecord* existing = find(name)) return *existing; // whatever kind it is
     auto record = std::make_unique<TextureRecord>();
     ImageInfo info;
-    record->texture = createTextureFromFile(device, files, name, D3DFMT_A8R8G8B8, info);
-    if (!record->texture) record->texture = createTextureFromFile(device, files, "data/" + name, D3DFMT_UNKNOWN, info);
+    // Each place is tried as written, then as a show made on Windows means it (core/ShowFiles.h).
+    record->texture = createTextureFromFile(device, files, showFilePath(name), D3DFMT_A8R8G8B8, info);
+    if (!record->texture)
+        record->texture = createTextureFromFile(device, files, showFilePath("data/" + name), D3DFMT_UNKNOWN, info);
     if (!record->texture) throw Error("Error Loading Texture " + name);
     record->width = info.width;
     record->height = info.height;
