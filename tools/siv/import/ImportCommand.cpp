@@ -65,24 +65,8 @@ std::string folderOf(const std::string& path) {
 int run(ImportCommand& c) {
     const std::string& model = c.files[0];
     const std::string out = c.info ? "" : c.files[1];
-    c.options.textures.modelFolder = folderOf(model);
-    c.options.textures.modelStem = fs::path(model).stem().string();
-    c.options.textures.copyFolder = c.copyFolder;
-    c.options.textures.outFolder = c.info ? "." : folderOf(out);
-    std::string extension = fs::path(model).extension().string();
-    for (char& ch : extension) ch = char(std::tolower(static_cast<unsigned char>(ch)));
-    c.options.gltfCameras = extension == ".gltf" || extension == ".glb";
-
-    if (!fs::is_regular_file(model)) throw Error(model + ": no such file");
-    Assimp::Importer importer;
-    const aiScene* scene = importer.ReadFile(model, importPostProcessing());
-    if (!scene) throw Error(model + ": the model cannot be read (" + importer.GetErrorString() + ")");
-    ConvertedModel converted;
-    try {
-        converted = convertModel(*scene, c.options);
-    } catch (const Error& e) {
-        throw Error(model + ": " + e.what());
-    }
+    const std::unique_ptr<ModelImport> imported = importModel(model, c.options, out, c.copyFolder);
+    ConvertedModel& converted = imported->model;
     if (c.info) {
         printImportInfo(std::cout, converted, model);
         return 0;
@@ -100,6 +84,28 @@ int run(ImportCommand& c) {
 }
 
 } // namespace
+
+std::unique_ptr<ModelImport> importModel(const std::string& model, ImportOptions options, const std::string& out,
+                                         const std::string& copyFolder) {
+    options.textures.modelFolder = folderOf(model);
+    options.textures.modelStem = fs::path(model).stem().string();
+    options.textures.copyFolder = copyFolder;
+    options.textures.outFolder = out.empty() ? "." : folderOf(out);
+    std::string extension = fs::path(model).extension().string();
+    for (char& ch : extension) ch = char(std::tolower(static_cast<unsigned char>(ch)));
+    options.gltfCameras = extension == ".gltf" || extension == ".glb";
+
+    if (!fs::is_regular_file(model)) throw Error(model + ": no such file");
+    auto imported = std::make_unique<ModelImport>();
+    const aiScene* scene = imported->importer.ReadFile(model, importPostProcessing());
+    if (!scene) throw Error(model + ": the model cannot be read (" + imported->importer.GetErrorString() + ")");
+    try {
+        imported->model = convertModel(*scene, options);
+    } catch (const Error& e) {
+        throw Error(model + ": " + e.what());
+    }
+    return imported;
+}
 
 int runImport(const std::vector<std::string>& args) {
     std::optional<ImportCommand> command = parse(args);
