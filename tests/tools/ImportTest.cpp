@@ -196,7 +196,9 @@ TEST_F(Import, ObjWithMaterialAndTextureFindsAndCopiesIt) {
         // Normals made where the file had none, facing the viewer (the player's -z); texture
         // rows counted from the top as the player reads them.
         EXPECT_NEAR(v.normal.z, -1, 1e-5);
-        if (v.position.x < 0 && v.position.y < 0) EXPECT_FLOAT_EQ(v.v, 1.0f) << "OBJ's v = 0 is the bottom row";
+        if (v.position.x < 0 && v.position.y < 0) {
+            EXPECT_FLOAT_EQ(v.v, 1.0f) << "OBJ's v = 0 is the bottom row";
+        }
     }
     const auto images = openImageFiles();
     copyTextures(m.textures, *images);
