@@ -4,6 +4,7 @@
 #include "app/MusicSync.h"
 #include "core/DisplayText.h"
 #include "core/Error.h"
+#include "core/ShowFiles.h"
 #include "gfx/Device.h"
 #include "platform/Window.h"
 #include "show/Show.h"
@@ -32,7 +33,7 @@ constexpr auto kShortestFrame = std::chrono::milliseconds(8);
 std::string musicState(const Show& show) {
     if (!show.music) return {};
     std::error_code ec;
-    const auto time = std::filesystem::last_write_time(show.music->path, ec);
+    const auto time = std::filesystem::last_write_time(showFilePath(show.music->path), ec);
     return show.music->path + "@" + std::to_string(show.music->startSeconds) + "@" +
            (ec ? std::string("-") : std::to_string(time.time_since_epoch().count()));
 }
@@ -60,7 +61,7 @@ void AuthorSession::startMusic() {
         app_.music.fadeOut();
         return;
     }
-    if (!app_.music.load(show.music->path)) {
+    if (!app_.music.load(showFilePath(show.music->path))) {
         app_.show->warnings.add(noMusicWarning(show.music->path));
         return;
     }
@@ -71,7 +72,7 @@ void AuthorSession::startMusic() {
 
 void AuthorSession::watchFiles() {
     std::vector<std::string> files = showFiles(*app_.show);
-    files.insert(files.begin(), kScriptPath);
+    files.insert(files.begin(), showFilePath(kScriptPath));
     watch_.watch(files);
 }
 

@@ -1,6 +1,7 @@
 #include "app/DemoApp.h"
 
 #include "core/DisplayText.h"
+#include "core/ShowFiles.h"
 #include "platform/Platform.h"
 #include "script/ScriptHost.h"
 #include "show/Frame.h"
@@ -33,7 +34,7 @@ int DemoApp::loadShow(const std::string& scriptPath, bool keepTime) {
     auto fresh = std::make_unique<Show>();
     fresh->warnings.listener = [this](const std::string& text) { warn(text); };
     auto host = std::make_unique<ScriptHost>(ScriptContext{*fresh, *device, *imageFiles});
-    const int status = host->runFile(scriptPath);
+    const int status = host->runFile(showFilePath(scriptPath));
     if (status == 2) return status;
     checkFinishedShow(*fresh);
     script.reset();

@@ -31,7 +31,7 @@ public:
     // Uses a device made elsewhere (tests, tools) with the platform's image decoder: no window.
     void attachDevice(Device& device);
 
-    // Runs the script at `scriptPath` into a fresh show. When the script ran (even with errors
+    // Runs the script at `scriptPath` (found as core/ShowFiles.h describes) into a fresh show. When the script ran (even with errors
     // of its own Lua code), the fresh show replaces the current one, its render states go to
     // the device and the demo time is its start time. Returns ScriptHost::runFile's result
     // (2: the file did not open; nothing changes then). A script function's failure is

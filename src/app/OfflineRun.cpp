@@ -4,6 +4,7 @@
 #include "app/FrameSequence.h"
 #include "app/MusicWav.h"
 #include "core/Error.h"
+#include "core/ShowFiles.h"
 #include "gfx/Device.h"
 #include "platform/Platform.h"
 #include "show/Show.h"
@@ -54,7 +55,7 @@ void warnAboutOlderFrames(DemoApp& app, const std::string& outDir, long count) {
 void writeRenderMusic(DemoApp& app, const std::string& outDir, const FrameSequence& frames) {
     const auto& choice = app.show->music;
     if (!choice) return;
-    std::unique_ptr<MusicSource> source = openMusicSource(choice->path);
+    std::unique_ptr<MusicSource> source = openMusicSource(showFilePath(choice->path));
     if (!source) {
         app.show->warnings.add(noMusicWarning(choice->path));
         return;

@@ -7,6 +7,7 @@
 #include "app/OfflineRun.h"
 #include "core/DisplayText.h"
 #include "core/Error.h"
+#include "core/ShowFiles.h"
 #include "platform/Platform.h"
 #include "show/Show.h"
 
@@ -81,7 +82,8 @@ int startAndRun(DemoApp& app, const CommandLine& cl, const std::string& renderDi
 
     // Offline runs neither play nor load music: they open no audio output at all.
     if (const auto& choice = app.show->music) {
-        if (!app.music.load(choice->path))
+        // The audio back end gets the file as found (core/ShowFiles.h).
+        if (!app.music.load(showFilePath(choice->path)))
             app.show->warnings.add(noMusicWarning(choice->path));
         app.music.seek(choice->startSeconds);
     }

@@ -1,5 +1,6 @@
 #include "show/Scene.h"
 
+#include "core/ShowFiles.h"
 #include "show/SivSceneBuilder.h"
 #include "siv/SivParse.h"
 
@@ -21,9 +22,10 @@ void SceneList::loadSiv(Device& device, ImageFiles& files, TextureRegistry& text
                         const std::string& name) {
     // Parse first, then build: the records are released with `file` when this returns, and
     // the scene joins the list only once everything has succeeded.
-    const SivFile file = readSivFile(path);
+    // The file is found as a show made on Windows means it; messages name it as the script did.
+    const SivFile file = parseSivFile(readSivFileBytes(showFilePath(path), path), path);
     append(buildSivScene(device, files, textures, file, path, name));
-    files_.push_back(path);
+    files_.push_back(showFilePath(path));
 }
 
 Scene& SceneList::append(std::unique_ptr<Scene> scene) {

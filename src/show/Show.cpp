@@ -1,5 +1,6 @@
 #include "show/Show.h"
 
+#include "core/ShowFiles.h"
 #include "gfx/Device.h"
 
 #include <algorithm>
@@ -44,7 +45,7 @@ std::vector<std::string> showFiles(const Show& show) {
     };
     for (const std::string& path : show.scenes.files()) add(path);
     for (const std::string& path : show.textures.files()) add(path);
-    if (show.music) add(show.music->path);
+    if (show.music) add(showFilePath(show.music->path));
     return files;
 }
 

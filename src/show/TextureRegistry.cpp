@@ -1,6 +1,7 @@
 #include "show/TextureRegistry.h"
 
 #include "core/Error.h"
+#include "core/ShowFiles.h"
 #include "show/TextureLoader.h"
 
 namespace zamp {
@@ -15,10 +16,11 @@ TextureRecord& TextureRegistry::load(Device& device, ImageFiles& files, const st
     if (TextureRecord* existing = find(name)) return *existing; // whatever kind it is
     auto record = std::make_unique<TextureRecord>();
     ImageInfo info;
-    std::string opened = name;
+    // Each place is tried as written, then as a show made on Windows means it (core/ShowFiles.h).
+    std::string opened = showFilePath(name);
     record->texture = createTextureFromFile(device, files, opened, D3DFMT_A8R8G8B8, info);
     if (!record->texture) {
-        opened = "data/" + name;
+        opened = showFilePath("data/" + name);
         record->texture = createTextureFromFile(device, files, opened, D3DFMT_UNKNOWN, info);
     }
     if (!record->texture) throw Error("Error Loading Texture " + name);

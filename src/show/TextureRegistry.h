@@ -26,6 +26,8 @@ class TextureRegistry {
 public:
     // The record of the first entry named `name` (exact bytes); otherwise loads the file as
     // named with 32-bit ARGB, then "data/" + name in the file's own format, and registers it.
+    // Each of the two is found as core/ShowFiles.h describes (backslashes, case); the entry
+    // keeps `name` as given.
     // Throws "Error Loading Texture " + name when neither loads.
     TextureRecord& load(Device& device, ImageFiles& files, const std::string& name);
 

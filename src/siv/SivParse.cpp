@@ -35,8 +35,10 @@ std::uint64_t sivMaxInflatedSize(std::uint32_t compressedSize) { return std::uin
 
 SivFile readSivFile(const std::string& path) { return parseSivFile(readSivFileBytes(path), path); }
 
-std::vector<std::uint8_t> readSivFileBytes(const std::string& path) {
-    const Error cannotOpen(path + " kan ikke åpnes.");
+std::vector<std::uint8_t> readSivFileBytes(const std::string& path) { return readSivFileBytes(path, path); }
+
+std::vector<std::uint8_t> readSivFileBytes(const std::string& path, const std::string& shownPath) {
+    const Error cannotOpen(shownPath + " kan ikke åpnes.");
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
     if (!file) throw cannotOpen;
 

@@ -23,8 +23,10 @@ namespace zamp {
 // Reads and parses the file at `path` (used as given, relative to the working directory).
 SivFile readSivFile(const std::string& path);
 
-// The bytes of the file at `path`; throws the cannot-open message when it cannot be read.
+// The bytes of the file at `path`; throws the cannot-open message when it cannot be read. The
+// message names `shownPath` when given (the name the script used for the file it found).
 std::vector<std::uint8_t> readSivFileBytes(const std::string& path);
+std::vector<std::uint8_t> readSivFileBytes(const std::string& path, const std::string& shownPath);
 
 // Parses the bytes of a whole file as stored on disk; `path` only names it in messages.
 SivFile parseSivFile(std::span<const std::uint8_t> fileBytes, const std::string& path);

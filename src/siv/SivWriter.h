@@ -28,7 +28,11 @@ std::vector<std::uint8_t> wrapSivStream(std::span<const std::uint8_t> stream, in
 // wrapSivStream(buildSivStream(file)).
 std::vector<std::uint8_t> encodeSivFile(const SivFile& file);
 
-// Writes `bytes` to `path`; throws std::string when the file cannot be written.
+// Writes `bytes` to `path`; throws an Error when the file cannot be written.
 void writeBinaryFile(const std::string& path, std::span<const std::uint8_t> bytes);
+
+// The same, through a temporary file beside `path` that replaces it only when complete: a
+// failure leaves no partial file behind (and an older file at `path` as it was).
+void writeFileReplacing(const std::string& path, std::span<const std::uint8_t> bytes);
 
 } // namespace zamp

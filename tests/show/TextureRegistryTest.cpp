@@ -42,7 +42,13 @@ TEST_F(RegistryFixture, NamesAreExactAndCaseSensitive) {
     EXPECT_NE(&a, &b);
     EXPECT_EQ(b.width, 30);
     EXPECT_EQ(registry.size(), 2u);
-    EXPECT_THROW(registry.load(device, *imageFiles, "Pic.png"), Error); // no such file in either place
+    // A name in another case finds the file the Windows way, but is an entry of its own,
+    // named as given.
+    TextureRecord& c = registry.load(device, *imageFiles, "PIC.png");
+    EXPECT_NE(&c, &a);
+    EXPECT_EQ(c.width, a.width);
+    EXPECT_EQ(registry.name(2), "PIC.png");
+    EXPECT_THROW(registry.load(device, *imageFiles, "Pict.png"), Error); // no such file in either place
 }
 
 TEST_F(RegistryFixture, SecondAttemptUnderDataKeepsTheGivenName) {

@@ -198,6 +198,9 @@ SivFile convert(const LuaTable& root) {
             key.bias = k.number("bias", 0);
             track.keys.push_back(key);
         });
+        // The player fails on the first frame of a curve that a track left empty.
+        if (track.keys.empty() && (track.header.kind == kSivTrackPosition || track.header.kind == kSivTrackRotation))
+            t.fail("keys", "a position or rotation track needs at least one key");
         file.tracks.push_back(std::move(track));
     });
     return file;

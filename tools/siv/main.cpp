@@ -2,10 +2,12 @@
 //   siv info [--keys] FILE              what the file holds; a file the player would refuse
 //                                       gives the player's message on stderr and exit 1
 //   siv build DESCRIPTION.lua OUT.siv   a SIV file from a Lua scene description
+//   siv import [options] MODEL OUT.siv  a SIV file from a model (glTF, OBJ, FBX, ...)
 // Exit codes: 0 done, 1 bad file or description, 2 wrong usage.
 #include "LuaTable.h"
 #include "SivDescription.h"
 #include "SivInfo.h"
+#include "import/ImportCommand.h"
 
 #include "core/DisplayText.h"
 #include "core/Error.h"
@@ -23,7 +25,9 @@ using namespace zamp::sivtool;
 
 namespace {
 
-constexpr const char* kUsage = "usage: siv info [--keys] FILE | siv build DESCRIPTION.lua OUT.siv";
+void printUsage(std::ostream& out) {
+    out << "usage: siv info [--keys] FILE | siv build DESCRIPTION.lua OUT.siv |\n       " << kImportUsage << "\n";
+}
 
 constexpr const char* kHelp =
     "siv: inspect and make SIV scene files for zamp.\n"
@@ -35,13 +39,17 @@ constexpr const char* kHelp =
     "  siv build DESCRIPTION.lua OUT.siv\n"
     "        run the Lua scene description (boxes, spheres, tori, planes, meshes of your own,\n"
     "        materials, cameras, lights, tracks) and write it as a SIV file.\n"
+    "  siv import [--copy-textures DIR] [--no-camera] [--no-light] [--scale F] MODEL OUT.siv\n"
+    "        convert a model (glTF, OBJ, 3DS, FBX, Collada, ... as Assimp reads them) into a\n"
+    "        SIV file: meshes, materials, textures, cameras, lights and animation. --info lists\n"
+    "        what would be converted and what dropped, without writing.\n"
     "  siv --help, siv --version\n"
     "\n"
     "Exit codes: 0 done, 1 a bad file or description (the message on standard error),\n"
-    "2 wrong usage. More: docs/siv-tool.md, man siv.\n";
+    "2 wrong usage. More: docs/siv-tool.md, docs/guide, man siv.\n";
 
 int usage() {
-    std::cerr << kUsage << "\n";
+    printUsage(std::cerr);
     return 2;
 }
 
@@ -79,7 +87,7 @@ int build(const std::string& descriptionPath, const std::string& outPath) {
         const SivFile file = readSivDescription(descriptionPath);
         checkSivScene(file, descriptionPath);
         const std::vector<std::uint8_t> bytes = encodeSivFile(file);
-        writeBinaryFile(outPath, bytes);
+        writeFileReplacing(outPath, bytes);
         std::cout << "wrote " << outPath << ": " << file.meshes.size() << " meshes, " << file.textures.size()
                   << " textures, " << file.materials.size() << " materials, " << file.cameras.size() << " cameras, "
                   << file.lights.size() << " lights, " << file.tracks.size() << " tracks (" << bytes.size()
@@ -93,7 +101,8 @@ int build(const std::string& descriptionPath, const std::string& outPath) {
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
     if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
-        std::cout << kUsage << "\n\n" << kHelp;
+        printUsage(std::cout);
+        std::cout << "\n" << kHelp;
         return 0;
     }
     if (args.size() == 1 && args[0] == "--version") {
@@ -115,6 +124,7 @@ int main(int argc, char** argv) {
         if (files.size() != 1) return usage();
         return info(files[0], options);
     }
+    if (args[0] == "import") return runImport(std::vector<std::string>(args.begin() + 1, args.end()));
     if (args[0] == "build") {
         if (args.size() != 3) return usage();
         return build(args[1], args[2]);

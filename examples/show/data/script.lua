@@ -1,5 +1,10 @@
 -- The example show: generated pictures, scenes and music on a timeline of layers.
--- Layer orders: 0..10 draw on the screen (low first); above 10 into capture textures.
+--   0 - 16  the title: a turning colour wheel and the logo over a slowly changing sky
+--  16 - 32  a hall whose screen shows a live capture of the city
+--  32 - 46  an imported model: a kinetic sculpture seen through its own camera
+--  46 - 60  a flight through the city, the sculpture in a framed picture in the picture
+-- Layer orders 0..10 draw on the screen (low first); above 10 only into capture textures.
+-- Sections change through short fades to and from a dark colour: no bright flashes.
 
 local ZERO, ONE, SRCALPHA, INVSRCALPHA = 1, 2, 5, 6
 
@@ -7,17 +12,19 @@ starttime(0)
 loadmusic("data/music.mod")
 endtime(60)
 
--- Pictures. "rt" is a render target: the capture draws the city into it, and both an image
--- layer and the hall's screen material (texture "rt") show it in the same frame.
+-- Pictures. "rt" and "pip" are render targets that captures draw into.
 loadimage("logo.png", "logo")
 loadimage("wheel.png", "wheel")
 loadimage("vignette.png", "vignette")
 createtexture(0, 0, "sky")
-createtexture(0, 0, "flash")
+createtexture(0, 0, "plain")
 createtexture(512, 256, "rt")
+createtexture(512, 384, "pip")
 
+-- Scenes: two built with `siv build`, one imported from a glTF model with `siv import`.
 loadsiv("data/hall.siv", "hall")
 loadsiv("data/city.siv", "city")
+loadsiv("data/sculpture.siv", "sculpture")
 
 setambientcolor(40, 40, 60)
 -- Fog also reaches the pictures, at their distance in canvas units from the bottom-left
@@ -27,72 +34,89 @@ enablefog()
 setfogcolor(20, 16, 40)
 setfogrange(1300, 3500)
 
--- 0 - 20: the title.
-local sky = layer(2, "sky", 0, ONE, ZERO)
-start(0, sky) stop(60, sky)
-setimagecolor(0, 10, 20, 60, 255, sky)
-setimagecolor(10, 70, 30, 90, 255, sky)
-setimagecolor(20, 20, 16, 40, 255, sky)
-
--- The wheel is added on top of the sky; a textured image takes its alpha from its texture,
--- so it fades through its colour.
-local w = layer(2, "wheel", 1, SRCALPHA, ONE)
-start(0, w) stop(20, w)
-setimagepos(0, 212, 84, w)
-setimagescale(0, 600, 600, w)
-setimagerot(0, 0, w) setimagerot(20, 360, w)
-setimagecolor(0, 0, 0, 0, 255, w)
-setimagecolor(3, 90, 90, 90, 255, w)
-setimagecolor(16, 90, 90, 90, 255, w)
-setimagecolor(20, 0, 0, 0, 255, w)
-
-local l = layer(2, "logo", 3, SRCALPHA, INVSRCALPHA)
-start(1, l) stop(20, l)
-setimagepos(1, -300, 256, l)
-setimagepos(4, 384, 256, l)
-setimagepos(15, 384, 256, l)
-setimagepos(19.5, 1100, 256, l)
-setimagescale(1, 128, 128, l)
-setimagescale(4, 256, 256, l)
-setimagescale(9, 320, 320, l)
-setimagescale(15, 256, 256, l)
-setimagerot(4, 0, l) setimagerot(6, 360, l)
-
--- 18 - 40: the hall, with the city on its screen.
-local hall = layer(1, "hall", 0, 0, 2, SRCALPHA, INVSRCALPHA)
-start(18, hall) stop(40, hall)
-
--- The city is drawn into "rt" from 18 to 60 (order above 10: capture only).
-capture("rt", 18, 60)
-local cityInCapture = layer(1, "city", 0, 0, 20, ONE, ZERO)
-start(18, cityInCapture) stop(60, cityInCapture)
-
--- 40 - 60: the city flight on screen from its start, and the capture (the same flight, 22
--- seconds further on) sliding in as a picture in the picture.
-local city = layer(1, "city", 0, 0, 2, ONE, ZERO)
-start(40, city) stop(60, city)
-
-local pip = layer(2, "rt", 6, ONE, ZERO)
-start(44, pip) stop(58, pip)
-setimagepos(44, 1040, 480, pip)
-setimagepos(46, 480, 480, pip)
-setimagepos(56, 480, 480, pip)
-setimagepos(58, 1040, 480, pip)
-setimagescale(44, 512, 256, pip)
-
--- A white flash on every fourth beat, added on top.
-for i = 0, 14 do
-  local f = layer(2, "flash", 8, SRCALPHA, ONE)
-  start(4 * i, f) stop(4 * i + 0.5, f)
-  setimagecolor(4 * i, 255, 255, 255, 110, f)
-  setimagecolor(4 * i + 0.5, 255, 255, 255, 0, f)
+-- A plain rectangle over the whole screen going from one colour to another: the fades.
+local function fade(from, to, r, g, b, a0, a1)
+  local f = layer(2, "plain", 9, SRCALPHA, INVSRCALPHA)
+  start(from, f) stop(to, f)
+  setimagescale(from, 1024, 768, f)
+  setimagecolor(from, r, g, b, a0, f)
+  setimagecolor(to, r, g, b, a1, f)
 end
 
--- A fade to black at the very end.
-local fade = layer(2, "sky", 9, SRCALPHA, INVSRCALPHA)
-start(56, fade) stop(60, fade)
-setimagecolor(56, 0, 0, 0, 0, fade)
-setimagecolor(60, 0, 0, 0, 255, fade)
+-- 0 - 16: the title.
+local sky = layer(2, "sky", 0, ONE, ZERO)
+start(0, sky) stop(60, sky)
+setimagescale(0, 1024, 768, sky)
+setimagecolor(0, 10, 20, 60, 255, sky)
+setimagecolor(8, 70, 30, 90, 255, sky)
+setimagecolor(16, 20, 16, 40, 255, sky)
+
+-- A textured image takes its alpha from its texture, so the wheel fades through its colour.
+local w = layer(2, "wheel", 1, SRCALPHA, ONE)
+start(0, w) stop(16, w)
+setimagepos(0, 212, 84, w)
+setimagescale(0, 600, 600, w)
+setimagerot(0, 0, w) setimagerot(16, 300, w)
+setimagecolor(0, 0, 0, 0, 255, w)
+setimagecolor(3, 90, 90, 90, 255, w)
+setimagecolor(13, 90, 90, 90, 255, w)
+setimagecolor(16, 0, 0, 0, 255, w)
+
+-- Key times are demo times: the player makes them relative to the layer's start as it
+-- stands when each key is added, so `start` comes first.
+local l = layer(2, "logo", 3, SRCALPHA, INVSRCALPHA)
+start(1, l) stop(16, l)
+setimagepos(1, -300, 256, l)
+setimagepos(4, 384, 256, l)
+setimagepos(12, 384, 256, l)
+setimagepos(15.5, 1100, 256, l)
+setimagescale(1, 128, 128, l)
+setimagescale(4, 256, 256, l)
+setimagescale(8, 320, 320, l)
+setimagescale(12, 256, 256, l)
+setimagerot(4, 0, l) setimagerot(6, 360, l)
+
+-- 16 - 32: the hall, with the city on its screen.
+local hall = layer(1, "hall", 0, 0, 2, SRCALPHA, INVSRCALPHA)
+start(16, hall) stop(32, hall)
+capture("rt", 16, 32)
+local cityInCapture = layer(1, "city", 0, 0, 20, ONE, ZERO)
+start(16, cityInCapture) stop(32, cityInCapture)
+fade(16, 17.5, 0, 0, 0, 255, 0)
+fade(31, 32, 0, 0, 0, 0, 255)
+
+-- 32 - 46: the imported sculpture through the camera that came with the model.
+local sculpture = layer(1, "sculpture", 0, 0, 2, ONE, ZERO)
+start(32, sculpture) stop(46, sculpture)
+fade(32, 33.5, 0, 0, 0, 255, 0)
+fade(45, 46, 0, 0, 0, 0, 255)
+
+-- 46 - 60: the city flight on screen, and the sculpture (drawn into "pip" from 46 on, six
+-- seconds of its animation further on) as a framed picture in the picture.
+local city = layer(1, "city", 0, 0, 2, ONE, ZERO)
+start(46, city) stop(60, city)
+fade(46, 47.5, 0, 0, 0, 255, 0)
+
+capture("pip", 46, 60)
+local sculptureInCapture = layer(1, "sculpture", 0, 6, 20, ONE, ZERO)
+start(46, sculptureInCapture) stop(60, sculptureInCapture)
+
+-- The frame: a soft shadow, a light border, then the picture, all moving together.
+local function framed(image, order, margin, r, g, b, a, src, dst)
+  local p = layer(2, image, order, src, dst)
+  start(48, p) stop(59, p)
+  setimagepos(48, 1100 - margin, 400 - margin, p)
+  setimagepos(50, 560 - margin, 400 - margin, p)
+  setimagepos(57, 560 - margin, 400 - margin, p)
+  setimagepos(59, 1100 - margin, 400 - margin, p)
+  setimagescale(48, 400 + 2 * margin, 300 + 2 * margin, p)
+  setimagecolor(48, r, g, b, a, p)
+end
+framed("plain", 5, 14, 0, 0, 0, 90, SRCALPHA, INVSRCALPHA)        -- shadow
+framed("plain", 6, 6, 235, 225, 200, 255, SRCALPHA, INVSRCALPHA)  -- border
+framed("pip", 7, 0, 255, 255, 255, 255, ONE, ZERO)                -- the picture, opaque
+
+fade(57, 60, 0, 0, 0, 0, 255)
 
 local v = layer(2, "vignette", 10, SRCALPHA, INVSRCALPHA)
 start(0, v) stop(60, v)

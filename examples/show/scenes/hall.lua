@@ -22,6 +22,15 @@ for i = 0, 20 do
   bounce[#bounce + 1] = { time = t, value = { -5, h, 2 }, tension = (i % 2 == 0) and 1 or 0 }
 end
 
+-- The camera circles the hall outside the pillars (they stand 12.7 from the centre), well
+-- clear of the tumbling torus, whose sweep reaches 3.2 from its centre: the near plane (1
+-- unit ahead of the eye) never cuts into anything.
+local orbit = {}
+for i = 0, 9 do
+  local a = math.rad(-100 + i * 22)
+  orbit[#orbit + 1] = { time = i * 2, value = { 16 * math.sin(a), 6 + 1.5 * math.sin(i * 0.7), -16 * math.cos(a) } }
+end
+
 return {
   textures = {
     { id = 1, file = "checker.png" },
@@ -58,16 +67,11 @@ return {
     { kind = "rotation", object = 2, keys = tumble },
     { kind = "rotation", object = 3, keys = spin },
     { kind = "position", object = 3, keys = bounce },
-    { kind = "position", object = 100, keys = {
-      { time = 0, value = {0, 6, -16} },
-      { time = 7, value = {14, 8, -6} },
-      { time = 14, value = {8, 3, 12} },
-      { time = 20, value = {-12, 7, -10} },
-    } },
+    { kind = "position", object = 100, keys = orbit },
     { kind = "position", object = 101, keys = {
-      { time = 0, value = {0, 3, 0} },
-      { time = 14, value = {0, 4, 6} },
-      { time = 20, value = {0, 3, 0} },
+      { time = 0, value = {0, 3.5, 0} },
+      { time = 9, value = {0, 4, 3} },
+      { time = 18, value = {0, 3.5, 0} },
     } },
   },
 }

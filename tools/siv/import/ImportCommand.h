@@ -1,0 +1,36 @@
+// `siv import [--info] [--copy-textures DIR] [--no-camera] [--no-light] [--scale F] MODEL [OUT.siv]`:
+// reads a model with Assimp and writes it as a SIV file (docs/guide/scenes.md tells authors
+// what comes over and what does not).
+#pragma once
+
+#include "import/ModelConversion.h"
+
+#include <assimp/Importer.hpp>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace zamp::sivtool {
+
+inline constexpr const char* kImportUsage =
+    "siv import [--copy-textures DIR] [--no-camera] [--no-light] [--scale F] MODEL OUT.siv | "
+    "siv import --info [--scale F] MODEL";
+
+// A model read and converted. The importer owns the scene that embedded textures live in.
+struct ModelImport {
+    Assimp::Importer importer;
+    ConvertedModel model;
+};
+
+// Reads `modelPath` with Assimp and converts it; texture names are made for an output file
+// at `outPath` (its folder; "" for none) and copies in `copyFolder` ("" for none). Throws an
+// Error that names the model when Assimp cannot read it or it holds nothing to show.
+std::unique_ptr<ModelImport> importModel(const std::string& modelPath, ImportOptions options, const std::string& outPath,
+                                         const std::string& copyFolder);
+
+// The arguments after "import". Returns the exit code: 0 done, 1 a model that cannot be
+// imported or an output that cannot be written (one line on stderr), 2 wrong usage.
+int runImport(const std::vector<std::string>& args);
+
+} // namespace zamp::sivtool
