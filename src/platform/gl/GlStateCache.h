@@ -3,7 +3,7 @@
 // the benchmark its calls-per-frame figure.
 #pragma once
 
-#include <epoxy/gl.h>
+#include "platform/gl/GlApi.h"
 
 #include <cstdint>
 
