@@ -55,14 +55,28 @@ void MusicPlayer::play() {
     track_->play(startSeconds_);
 }
 
+void MusicPlayer::startFadeOut() {
+    if (!loaded()) {
+        return;
+    }
+    fadeStart_ = std::chrono::steady_clock::now();
+    track_->startFadeOut(kFadeMilliseconds);
+}
+
+bool MusicPlayer::fadeOutFinished() const {
+    if (!loaded()) {
+        return true;
+    }
+    const auto waited = std::chrono::steady_clock::now() - fadeStart_;
+    return waited >= kLeastFadeWait && (!track_->fadingOut() || waited >= kMostFadeWait);
+}
+
 void MusicPlayer::fadeOut() {
     if (!loaded()) {
         return;
     }
-    const auto start = std::chrono::steady_clock::now();
-    track_->startFadeOut(kFadeMilliseconds);
-    std::this_thread::sleep_for(kLeastFadeWait);
-    while (track_->fadingOut() && std::chrono::steady_clock::now() - start < kMostFadeWait) {
+    startFadeOut();
+    while (!fadeOutFinished()) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     close();

@@ -1,7 +1,6 @@
 #include "app/Player.h"
 
 #include "app/DemoApp.h"
-#include "app/MainLoop.h"
 #include "app/OfflineRun.h"
 #include "core/DisplayText.h"
 #include "core/Error.h"
@@ -20,6 +19,42 @@ void reportError(const std::string& text, const std::string& caption, bool box) 
     if (box) showMessageBox(caption, shown);
 }
 
+int runReportingErrors(const std::function<int()>& body, bool box) {
+    try {
+        return body();
+    } catch (const Error& e) {
+        reportError(e.what(), "Error", box);
+    } catch (const std::exception& e) {
+        reportError(e.what(), "Error", box);
+    } catch (...) {
+        reportError("Unknown Error. Something bad happened!", "Error", box);
+    }
+    return 1;
+}
+
+bool openShow(DemoApp& app, const WindowOptions& options, bool box) {
+    app.createWindow(options);
+    if (app.loadShow("data/script.lua") == 2) {
+        reportError("Script Error!", "Error opening scriptfile!", box);
+        return false;
+    }
+    return true;
+}
+
+void startLive(DemoApp& app) {
+    if (const auto& choice = app.show->music) {
+        app.music.load(choice->path);
+        app.music.seek(choice->startSeconds);
+    }
+    app.window->show();
+    app.music.play();
+    app.clock.reset();
+}
+
+EventSource windowEvents(Window& window) {
+    return {[&window](bool& quit) { return window.pollEvent(quit); }, [&window] { return window.escapeState(); }};
+}
+
 namespace {
 
 constexpr int kOfflineWidth = 1024;
@@ -33,11 +68,7 @@ int startAndRun(DemoApp& app, const CommandLine& cl, const std::string& renderDi
     options.offscreen = cl.offline();
     options.backBufferWidth = cl.width ? cl.width : cl.offline() ? kOfflineWidth : 0;
     options.backBufferHeight = cl.height ? cl.height : cl.offline() ? kOfflineHeight : 0;
-    app.createWindow(options);
-    if (app.loadShow("data/script.lua") == 2) {
-        reportError("Script Error!", "Error opening scriptfile!", !cl.offline());
-        return 1;
-    }
+    if (!openShow(app, options, !cl.offline())) return 1;
     if (cl.renderDir) {
         renderFrames(app, cl, renderDir);
         return -1;
@@ -48,16 +79,8 @@ int startAndRun(DemoApp& app, const CommandLine& cl, const std::string& renderDi
     }
 
     // Offline runs neither play nor load music: they open no audio output at all.
-    if (const auto& choice = app.show->music) {
-        app.music.load(choice->path);
-        app.music.seek(choice->startSeconds);
-    }
-    app.window->show();
-    app.music.play();
-    app.clock.reset();
-    Window& window = *app.window;
-    EventSource events{[&window](bool& quit) { return window.pollEvent(quit); },
-                       [&window] { return window.escapeState(); }};
+    startLive(app);
+    EventSource events = windowEvents(*app.window);
     runMainLoop(app.clock, app.demoTime, app.show->endTime, events, [&app] { app.renderFrame(); });
     return -1;
 }
@@ -67,19 +90,8 @@ int startAndRun(DemoApp& app, const CommandLine& cl, const std::string& renderDi
 int runPlayer(DemoApp& app, const CommandLine& cl) {
     const bool box = !cl.offline();
     std::string renderDir = cl.renderDir.value_or("");
-    try {
-        int early = startAndRun(app, cl, renderDir);
-        if (early >= 0) return early;
-    } catch (const Error& e) {
-        reportError(e.what(), "Error", box);
-        return 1;
-    } catch (const std::exception& e) {
-        reportError(e.what(), "Error", box);
-        return 1;
-    } catch (...) {
-        reportError("Unknown Error. Something bad happened!", "Error", box);
-        return 1;
-    }
+    const int early = runReportingErrors([&] { return startAndRun(app, cl, renderDir); }, box);
+    if (early >= 0) return early;
     // Offline runs never started the music: there is nothing to fade.
     if (!cl.offline()) app.music.fadeOut();
     app.show->layers.deleteAll();
