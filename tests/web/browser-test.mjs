@@ -93,9 +93,18 @@ for (const m of cases.music) {
     await page.waitForFunction((frames) => window.zampAudioStats && window.zampAudioStats.nonZeroFrames >= frames,
                                m.minFrames, { timeout: 20000 }).catch(() => {});
     const s = await page.evaluate(() => window.zampAudioStats);
-    const ok = s && s.nonZeroFrames >= m.minFrames && s.peak >= m.minPeak && s.peak <= m.maxPeak;
-    report(`music ${m.name}`, ok, s ? `${s.nonZeroFrames} of ${s.frames} frames with sound, peak ${s.peak.toFixed(3)}` +
-                                      ` (wanted at least ${m.minFrames}, peak ${m.minPeak}..${m.maxPeak})` : 'no audio graph');
+    let ok = s && s.nonZeroFrames >= m.minFrames && s.peak >= m.minPeak && s.peak <= m.maxPeak;
+    let detail = s ? `${s.nonZeroFrames} of ${s.frames} frames with sound, peak ${s.peak.toFixed(3)}` +
+                     ` (wanted at least ${m.minFrames}, peak ${m.minPeak}..${m.maxPeak})` : 'no audio graph';
+    if (s && m.toneHz) {
+      // The samples themselves: a tone's pitch from the sign changes of the first samples.
+      let changes = 0;
+      for (let i = 1; i < s.samples.length; ++i) if ((s.samples[i] < 0) !== (s.samples[i - 1] < 0)) ++changes;
+      const hz = changes / 2 / (s.samples.length / 44100);
+      ok = ok && s.samples.length > 1000 && Math.abs(hz - m.toneHz) < m.toneHz * 0.05;
+      detail += `, tone ${hz.toFixed(0)} Hz (wanted ${m.toneHz})`;
+    }
+    report(`music ${m.name}`, ok, detail);
     await page.close();
   });
 }
