@@ -1,11 +1,13 @@
-# Wrappers around CMake: `make run` plays the example show, `make test` runs every test.
+# Wrappers around CMake: `make run` plays the example show, `make test` runs every test,
+# `make web` builds the web player (WebAssembly) and `make test-web` tests it in Chromium.
 BUILD ?= build
+WEB_BUILD ?= build-web
 JOBS ?= $(shell nproc)
 PREFIX ?= /usr/local
 # Extra CMake settings, e.g. CMAKE_ARGS=-DZAMP_WERROR=ON (CI) or -DZAMP_SANITIZE=ON.
 CMAKE_ARGS ?=
 
-.PHONY: all deps configure build player run test bench install package clean
+.PHONY: all deps configure build player run test bench install package clean web web-deps test-web
 
 all: build
 
@@ -38,5 +40,19 @@ install: player
 package: player
 	cd $(BUILD) && cpack -G DEB
 
+web-deps:
+	@scripts/install-deps-web
+	@scripts/build-web-deps $(WEB_BUILD)/deps
+
+# emscripten's JavaScript tools need Debian's node-acorn, which a Node.js from elsewhere on
+# the PATH does not look for.
+web: export NODE_PATH := /usr/share/nodejs$(if $(NODE_PATH),:$(NODE_PATH))
+web: web-deps
+	@emcmake cmake -S . -B $(WEB_BUILD) -DCMAKE_BUILD_TYPE=Release -DZAMP_WEB_DEPS=$(abspath $(WEB_BUILD))/deps >/dev/null
+	@cmake --build $(WEB_BUILD) -j $(JOBS)
+
+test-web: build web
+	@tests/web/run $(BUILD) $(WEB_BUILD)
+
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(WEB_BUILD)

@@ -10,8 +10,6 @@ const char* const kUsage =
     "usage: zamp [--windowed] [--size WxH] [--dev] [--sync-music] "
     "[--render OUT_DIR [--fps N] [--at T]... [--frames FIRST:LAST]] [--bench N] [--help] [--version] [SHOW_DIR]";
 
-namespace {
-
 double parseNumber(const std::string& option, const std::string& text) {
     std::size_t used = 0;
     double value = 0;
@@ -37,8 +35,6 @@ void parseSize(const std::string& text, int& width, int& height) {
     width = part(text.substr(0, x));
     height = part(text.substr(x + 1));
 }
-
-} // namespace
 
 CommandLine parseCommandLine(const std::vector<std::string>& args) {
     CommandLine cl;

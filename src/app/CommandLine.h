@@ -34,4 +34,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& args);
 
 extern const char* const kUsage;
 
+// The parts of the parser the page's options share. Both throw an Error naming `option`.
+double parseNumber(const std::string& option, const std::string& text);
+void parseSize(const std::string& text, int& width, int& height);
+
 } // namespace zamp

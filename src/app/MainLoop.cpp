@@ -2,23 +2,28 @@
 
 namespace zamp {
 
+bool runMainLoopPass(MainLoopProgress& progress, FrameClock& clock, float& demoTime, const float& endTime,
+                     EventSource& events, const std::function<void()>& renderFrame, const TimeStep& step) {
+    // The key state is read only when the first two conditions hold.
+    if (progress.quit || !(demoTime < endTime) || events.escapeState()) return false;
+    clock.tick();
+    demoTime = step ? step(demoTime, clock.delta()) : demoTime + clock.delta();
+    bool quitEvent = false;
+    if (events.pollEvent(quitEvent)) {
+        progress.quit = quitEvent;
+    } else {
+        renderFrame();
+        ++progress.frames;
+    }
+    return true;
+}
+
 long runMainLoop(FrameClock& clock, float& demoTime, const float& endTime, EventSource& events,
                  const std::function<void()>& renderFrame, const TimeStep& step) {
-    bool quit = false;
-    long frames = 0;
-    // The key state is read only when the first two conditions hold.
-    while (!quit && demoTime < endTime && !events.escapeState()) {
-        clock.tick();
-        demoTime = step ? step(demoTime, clock.delta()) : demoTime + clock.delta();
-        bool quitEvent = false;
-        if (events.pollEvent(quitEvent)) {
-            quit = quitEvent;
-        } else {
-            renderFrame();
-            ++frames;
-        }
+    MainLoopProgress progress;
+    while (runMainLoopPass(progress, clock, demoTime, endTime, events, renderFrame, step)) {
     }
-    return frames;
+    return progress.frames;
 }
 
 } // namespace zamp

@@ -1,5 +1,6 @@
 // The frame loop: each pass advances the demo time by the clock's delta, then either
-// handles one waiting event (and draws nothing) or draws one frame.
+// handles one waiting event (and draws nothing) or draws one frame. The desktop runs the
+// passes in a loop; the browser runs one pass per frame callback.
 #pragma once
 
 #include "app/FrameClock.h"
@@ -18,8 +19,17 @@ struct EventSource {
 // Where each pass takes the demo time: by default on by the clock's delta.
 using TimeStep = std::function<float(float demoTime, float delta)>;
 
-// Runs while no quit was taken, demoTime < endTime and Esc is not pressed (tested in that
-// order). Returns the number of frames drawn.
+struct MainLoopProgress {
+    bool quit = false;
+    long frames = 0;
+};
+
+// One pass, made while no quit was taken, demoTime < endTime and Esc is not pressed (tested
+// in that order). Returns false, doing nothing, when the loop is over.
+bool runMainLoopPass(MainLoopProgress& progress, FrameClock& clock, float& demoTime, const float& endTime,
+                     EventSource& events, const std::function<void()>& renderFrame, const TimeStep& step = {});
+
+// Runs passes until the loop is over. Returns the number of frames drawn.
 long runMainLoop(FrameClock& clock, float& demoTime, const float& endTime, EventSource& events,
                  const std::function<void()>& renderFrame, const TimeStep& step = {});
 

@@ -71,14 +71,28 @@ double MusicPlayer::position() const { return loaded() ? track_->position() : 0.
 
 MusicKind MusicPlayer::kind() const { return track_->kind(); }
 
+void MusicPlayer::startFadeOut() {
+    if (!loaded()) {
+        return;
+    }
+    fadeStart_ = std::chrono::steady_clock::now();
+    track_->startFadeOut(kFadeMilliseconds);
+}
+
+bool MusicPlayer::fadeOutFinished() const {
+    if (!loaded()) {
+        return true;
+    }
+    const auto waited = std::chrono::steady_clock::now() - fadeStart_;
+    return waited >= kLeastFadeWait && (!track_->fadingOut() || waited >= kMostFadeWait);
+}
+
 void MusicPlayer::fadeOut() {
     if (!loaded()) {
         return;
     }
-    const auto start = std::chrono::steady_clock::now();
-    track_->startFadeOut(kFadeMilliseconds);
-    std::this_thread::sleep_for(kLeastFadeWait);
-    while (track_->fadingOut() && std::chrono::steady_clock::now() - start < kMostFadeWait) {
+    startFadeOut();
+    while (!fadeOutFinished()) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     close();

@@ -7,6 +7,7 @@
 
 #include "platform/Audio.h"
 
+#include <chrono>
 #include <memory>
 #include <string>
 
@@ -47,6 +48,11 @@ public:
     // Only while loaded: lowers the volume to silence over 200 ms, waits at least 300 ms and
     // until the fade has finished, then closes the output; the player is unloaded after.
     void fadeOut();
+    // fadeOut in parts, for a caller that must not block (the browser's frame callback):
+    // start the fade, ask each frame whether the wait is over, then unload.
+    void startFadeOut();
+    bool fadeOutFinished() const;
+    void unload() { close(); }
 
     bool loaded() const { return track_ != nullptr; }
 
@@ -55,6 +61,7 @@ private:
 
     bool silent_;
     float startSeconds_ = 0.0f;
+    std::chrono::steady_clock::time_point fadeStart_;
     // The track goes before the output it was loaded on (members die in reverse order).
     std::unique_ptr<AudioOutput> output_;
     std::unique_ptr<MusicTrack> track_;

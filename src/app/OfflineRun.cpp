@@ -6,6 +6,7 @@
 #include "core/Error.h"
 #include "core/ShowFiles.h"
 #include "gfx/Device.h"
+#include "platform/Authoring.h"
 #include "platform/Platform.h"
 #include "show/Show.h"
 

@@ -2,6 +2,7 @@
 
 #include "gfx/D3DXMath.h"
 #include "gfx/Device.h"
+#include "platform/Authoring.h"
 #include "platform/Platform.h"
 #include "show/Image.h"
 

@@ -1,5 +1,5 @@
-// The player's run: start-up, the script, then the live main loop or an offline render
-// (PNG frames) or benchmark. Every error ends up in one handler here.
+// The desktop player's run: start-up, the script, then the live main loop, the author's mode,
+// an offline render (PNG frames and music) or a benchmark. Every error ends up in one handler.
 #pragma once
 
 #include "app/CommandLine.h"
@@ -8,11 +8,8 @@ namespace zamp {
 
 class DemoApp;
 
-// Runs the show in the current folder; returns the process exit code (0 or 1).
+// Runs the show in the current folder; returns the process exit code (0, 1, or 2 for a
+// --frames range outside the show).
 int runPlayer(DemoApp& app, const CommandLine& commandLine);
-
-// Writes the message as one line to standard error and, where a display can show it and
-// `box` is set, in a message box too.
-void reportError(const std::string& text, const std::string& caption, bool box);
 
 } // namespace zamp

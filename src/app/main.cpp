@@ -2,6 +2,7 @@
 #include "app/CommandLine.h"
 #include "app/DemoApp.h"
 #include "app/Player.h"
+#include "app/Startup.h"
 #include "core/Error.h"
 
 #include <filesystem>

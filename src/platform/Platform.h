@@ -9,7 +9,6 @@
 
 #include <cstdint>
 #include <memory>
-#include <optional>
 #include <string>
 
 namespace zamp {
@@ -27,17 +26,9 @@ std::uint64_t performanceFrequency();
 // The image decoder and PNG writer.
 std::unique_ptr<ImageFiles> openImageFiles();
 
-// `text` (UTF-8, lines broken at '\n' and wherever a line would be wider than `wrapWidth`
-// pixels) as white letters `pixelHeight` high on a transparent picture; nothing when the
-// platform has no font to draw it with.
-std::optional<ArgbImage> renderText(const std::string& text, int pixelHeight, int wrapWidth);
 
 // Null only when not even the silent output opens. Never prints anything.
 std::unique_ptr<AudioOutput> openAudioOutput(AudioTarget target);
 
-// The music in the file at `path` as the player would play it, without an output (for
-// writing it to a file). Null when it is no music the player can play. No output may be
-// open at the time.
-std::unique_ptr<MusicSource> openMusicSource(const std::string& path);
 
 } // namespace zamp

@@ -44,6 +44,12 @@ std::string quote(const std::string& s) {
 
 } // namespace
 
+std::string framePngName(long frame) {
+    char name[32];
+    std::snprintf(name, sizeof name, "frame_%06ld.png", frame);
+    return name;
+}
+
 RunResult runZamp(const std::vector<std::string>& args, const std::filesystem::path& cwd) {
     TempDir io;
     std::string command = "cd " + quote(cwd.string()) + " && " + quote(ZAMP_EXECUTABLE);

@@ -36,6 +36,9 @@ struct RunResult {
     std::string err;
 };
 
+// "frame_000012.png" for frame 12, as --render names them.
+std::string framePngName(long frame);
+
 // Runs the zamp executable with `args` from the folder `cwd`.
 RunResult runZamp(const std::vector<std::string>& args, const std::filesystem::path& cwd);
 

@@ -3,6 +3,7 @@
 // frame and the position played is known.
 //
 // This file does not mix sound effects or keep more than one output open.
+#include "platform/Authoring.h"
 #include "platform/Platform.h"
 #include "platform/audio/MixerSession.h"
 #include "platform/audio/MusicSources.h"

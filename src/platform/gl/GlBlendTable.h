@@ -3,7 +3,7 @@
 
 #include "gfx/D3DTypes.h"
 
-#include <epoxy/gl.h>
+#include "platform/gl/GlApi.h"
 
 namespace zamp {
 

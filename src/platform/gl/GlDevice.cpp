@@ -100,7 +100,7 @@ void GlDevice::clear(DWORD flags, D3DCOLOR color, float z, DWORD) {
     }
     if (flags & D3DCLEAR_ZBUFFER) {
         cache_.depthMask(true);
-        glClearDepth(z);
+        gl::clearDepth(z);
         cache_.count();
         bits |= GL_DEPTH_BUFFER_BIT;
     }
@@ -231,7 +231,7 @@ RgbImage GlDevice::readRenderTarget() {
     image.width = target_->width();
     image.height = target_->height();
     image.pixels.resize(std::size_t(image.width) * image.height * 3);
-    glReadPixels(0, 0, image.width, image.height, GL_RGB, GL_UNSIGNED_BYTE, image.pixels.data());
+    gl::readPixelsRgb(image.width, image.height, image.pixels.data());
     cache_.count();
     return image;
 }

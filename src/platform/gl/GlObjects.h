@@ -2,7 +2,7 @@
 // and destroyed; the device that made them outlives them.
 #pragma once
 
-#include <epoxy/gl.h>
+#include "platform/gl/GlApi.h"
 
 #include <utility>
 

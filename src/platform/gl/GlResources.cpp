@@ -48,7 +48,7 @@ GlTexture::GlTexture(int width, int height, bool renderTarget, std::int64_t& liv
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &previous);
     texture_ = gl::makeTexture();
     glBindTexture(GL_TEXTURE_2D, texture_.get());
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
+    gl::texImageArgb(width, height);
     setSamplerDefaults();
     glBindTexture(GL_TEXTURE_2D, GLuint(previous));
     if (glGetError() != GL_NO_ERROR) {
@@ -63,8 +63,7 @@ void GlTexture::upload(const std::uint32_t* argb) {
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &previous);
     glBindTexture(GL_TEXTURE_2D, texture_.get());
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-    // A8R8G8B8 in memory is B, G, R, A: GL's BGRA order.
-    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width_, height_, GL_BGRA, GL_UNSIGNED_BYTE, argb);
+    gl::texSubImageArgb(width_, height_, argb);
     glBindTexture(GL_TEXTURE_2D, GLuint(previous));
 }
 

@@ -1,5 +1,7 @@
 #include "platform/gl/GlShaderSource.h"
 
+#include "platform/gl/GlApi.h"
+
 namespace zamp {
 
 #define ZAMP_FF_BLOCK                                                                                    \
@@ -16,7 +18,7 @@ namespace zamp {
 // Matrices arrive in Direct3D's row-vector memory order; GLSL reads them transposed, so
 // M * v here is v * M there.
 const char* const kFixedFunctionVertexShader =
-    "#version 330 core\n" ZAMP_FF_BLOCK
+    ZAMP_GLSL_VERSION ZAMP_FF_BLOCK
     "layout(location = 0) in vec3 inPosition;\n"
     "layout(location = 1) in vec3 inNormal;\n"
     "layout(location = 2) in vec2 inTexCoord;\n"
@@ -93,7 +95,7 @@ const char* const kFixedFunctionVertexShader =
     "}\n";
 
 const char* const kFixedFunctionFragmentShader =
-    "#version 330 core\n" ZAMP_FF_BLOCK
+    ZAMP_GLSL_VERSION ZAMP_FF_BLOCK
     "uniform sampler2D stageTexture;\n"
     "in vec4 vDiffuse;\n"
     "in vec3 vSpecular;\n"

@@ -3,7 +3,7 @@
 // the benchmark its calls-per-frame figure.
 #pragma once
 
-#include <epoxy/gl.h>
+#include "platform/gl/GlApi.h"
 
 #include <cstdint>
 
@@ -35,8 +35,10 @@ public:
 
 private:
     static constexpr int kUnknown = -1;
+    // No GL enum has this value; GL_ZERO is 0, so 0 would take ZERO/ZERO blending for set.
+    static constexpr GLenum kUnknownEnum = 0xFFFFFFFF;
     int blend_ = kUnknown, depthTest_ = kUnknown, cull_ = kUnknown;
-    GLenum blendSrc_ = 0, blendDst_ = 0, depthFunc_ = 0, cullFace_ = 0;
+    GLenum blendSrc_ = kUnknownEnum, blendDst_ = kUnknownEnum, depthFunc_ = kUnknownEnum, cullFace_ = kUnknownEnum;
     int depthMask_ = kUnknown, colorMask_ = kUnknown;
     GLuint fbo_ = 0xFFFFFFFF, texture_ = 0xFFFFFFFF, vao_ = 0xFFFFFFFF;
     int viewportW_ = -1, viewportH_ = -1;

@@ -1,4 +1,5 @@
 // Text as a picture, through SDL2_ttf with a monospaced font from the system's fonts.
+#include "platform/Authoring.h"
 #include "platform/Platform.h"
 
 #include <SDL2/SDL.h>

@@ -59,6 +59,18 @@ struct DeviceFixture : ::testing::Test {
         EXPECT_TRUE(test::near(a_, Rgb{__VA_ARGS__}, 2)) << #actual << " = " << test::describe(a_); \
     } while (0)
 
+TEST_F(DeviceFixture, ZeroZeroBlendingAsTheFirstBlendDrawsBlack) {
+    // The state cache once took its empty slots for GL_ZERO and skipped the first ZERO/ZERO.
+    d.setRenderState(D3DRS_LIGHTING, 0);
+    d.clear(D3DCLEAR_TARGET, 0xFF00FF00, 1, 0);
+    d.setRenderState(D3DRS_ALPHABLENDENABLE, 1);
+    d.setRenderState(D3DRS_SRCBLEND, D3DBLEND_ZERO);
+    d.setRenderState(D3DRS_DESTBLEND, D3DBLEND_ZERO);
+    d.drawSubset(rect(8, 8, 56, 56), 0);
+    EXPECT_RGB(probe(32, 32), 0, 0, 0);
+    EXPECT_RGB(probe(2, 2), 0, 255, 0);
+}
+
 TEST_F(DeviceFixture, FreshDeviceHoldsDirect3DDefaults) {
     const DeviceState& s = d.state();
     EXPECT_EQ(s.renderState(D3DRS_CULLMODE), DWORD(D3DCULL_CCW));

@@ -1,0 +1,69 @@
+// Image files through stb_image (PNG, JPEG, BMP, TGA, GIF, PSD, HDR, PIC, PNM) converted to
+// 32-bit ARGB, and PNG out through stb_image_write.
+#include "core/Error.h"
+#include "platform/Platform.h"
+
+#define STB_IMAGE_IMPLEMENTATION
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#include <stb/stb_image.h>
+#include <stb/stb_image_write.h>
+
+#include <memory>
+#include <vector>
+
+namespace zamp {
+
+namespace {
+
+struct FreeImage {
+    void operator()(stbi_uc* pixels) const { stbi_image_free(pixels); }
+};
+
+void writeRows(const std::string& path, int width, int height, const std::vector<std::uint8_t>& rgba) {
+    if (!stbi_write_png(path.c_str(), width, height, 4, rgba.data(), width * 4))
+        throw Error("Cannot write " + path);
+}
+
+class StbImageFiles final : public ImageFiles {
+public:
+    std::optional<ArgbImage> read(const std::string& path) override {
+        int w = 0, h = 0, channels = 0;
+        std::unique_ptr<stbi_uc, FreeImage> rgba(stbi_load(path.c_str(), &w, &h, &channels, 4));
+        if (!rgba) return std::nullopt;
+        ArgbImage image;
+        image.width = w;
+        image.height = h;
+        image.pixels.resize(std::size_t(w) * std::size_t(h));
+        const stbi_uc* p = rgba.get();
+        for (std::uint32_t& px : image.pixels) {
+            px = std::uint32_t(p[3]) << 24 | std::uint32_t(p[0]) << 16 | std::uint32_t(p[1]) << 8 | p[2];
+            p += 4;
+        }
+        return image;
+    }
+
+    void writePng(const std::string& path, const RgbImage& image) override {
+        std::vector<std::uint8_t> rgba(std::size_t(image.width) * std::size_t(image.height) * 4, 0xFF);
+        for (std::size_t i = 0; i * 3 < image.pixels.size(); ++i)
+            for (int c = 0; c < 3; ++c) rgba[4 * i + std::size_t(c)] = image.pixels[3 * i + std::size_t(c)];
+        writeRows(path, image.width, image.height, rgba);
+    }
+
+    void writePng(const std::string& path, const ArgbImage& image) override {
+        std::vector<std::uint8_t> rgba(image.pixels.size() * 4);
+        for (std::size_t i = 0; i < image.pixels.size(); ++i) {
+            const std::uint32_t px = image.pixels[i];
+            rgba[4 * i] = std::uint8_t(px >> 16);
+            rgba[4 * i + 1] = std::uint8_t(px >> 8);
+            rgba[4 * i + 2] = std::uint8_t(px);
+            rgba[4 * i + 3] = std::uint8_t(px >> 24);
+        }
+        writeRows(path, image.width, image.height, rgba);
+    }
+};
+
+} // namespace
+
+std::unique_ptr<ImageFiles> openImageFiles() { return std::make_unique<StbImageFiles>(); }
+
+} // namespace zamp

@@ -1,0 +1,175 @@
+// The author's mode on the real OpenGL device: live reload at the same demo time, a failed
+// reload that keeps the picture and shows its message, no device objects left behind over
+// many reloads, the keys, and picture and music moving together.
+#include "app/AuthorSession.h"
+#include "app/DemoApp.h"
+#include "platform/Window.h"
+#include "show/Show.h"
+#include "siv/SivWriter.h"
+#include "support/MusicTestAudio.h"
+#include "support/SivTestSupport.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+namespace zamp {
+namespace {
+
+std::string colourShow(int r, int g, int b, const std::string& more = "") {
+    return "endtime(30) createtexture(0, 0, 'a') n = layer(2, 'a', 0, 2, 1) start(0, n) stop(30, n) "
+           "setimagecolor(0, " + std::to_string(r) + ", " + std::to_string(g) + ", " + std::to_string(b) + ", 255, n) " +
+           more;
+}
+
+class AuthorFixture : public ::testing::Test {
+protected:
+    AuthorFixture() {
+        std::filesystem::current_path(dir.path());
+        app.attachDevice(gl.device());
+    }
+    ~AuthorFixture() override { std::filesystem::current_path(previous); }
+
+    // Writes the script; each write gets a later modification time, as an editor's save does.
+    void writeScript(const std::string& source) {
+        const auto path = dir.write("data/script.lua", source);
+        static int bump = 0;
+        std::filesystem::last_write_time(path, std::filesystem::file_time_type::clock::now() + std::chrono::seconds(++bump));
+    }
+    AuthorSession& start(const std::string& source) {
+        writeScript(source);
+        EXPECT_EQ(app.loadShow("data/script.lua"), 0);
+        session = std::make_unique<AuthorSession>(app, false);
+        return *session;
+    }
+    test::Rgb pixel(int x, int y) { return test::pixelAt(frame(), x, y); }
+    RgbImage frame() {
+        session->drawFrame();
+        return gl.device().readRenderTarget();
+    }
+    static WindowEvent key(Key k, bool shift = false) {
+        WindowEvent e;
+        e.keyDown = true;
+        e.key = k;
+        e.shift = shift;
+        return e;
+    }
+
+    test::TempDir dir;
+    std::filesystem::path previous = std::filesystem::current_path();
+    test::OffscreenGl gl{320, 240};
+    DemoApp app;
+    std::unique_ptr<AuthorSession> session;
+};
+
+TEST_F(AuthorFixture, AnEditedScriptShowsAtTheNextFrameAtTheSameTime) {
+    AuthorSession& s = start(colourShow(255, 0, 0));
+    s.advance(3.5);
+    EXPECT_TRUE(test::near(pixel(160, 120), {255, 0, 0}));
+    writeScript(colourShow(0, 255, 0));
+    s.checkFiles();
+    EXPECT_TRUE(test::near(pixel(160, 120), {0, 255, 0}));
+    EXPECT_FLOAT_EQ(app.demoTime, 3.5f) << "the show goes on where it was";
+    s.checkFiles();
+    EXPECT_TRUE(s.errorText().empty());
+}
+
+TEST_F(AuthorFixture, AFailedReloadKeepsThePictureAndShowsTheMessageUntilTheNextGoodOne) {
+    AuthorSession& s = start(colourShow(0, 255, 0));
+    for (const char* broken : {"endtime(", "createtexture(0, 0, 'a') layer(2, 'nope', 0, 1, 1)"}) {
+        SCOPED_TRACE(broken);
+        writeScript(broken);
+        s.checkFiles();
+        EXPECT_FALSE(s.errorText().empty());
+        EXPECT_PIXEL_NEAR(frame(), 200, 200, 1, 0, 255, 0); // the last good show plays on
+        // The message's box at the top-left: dark red, mostly opaque, over the green.
+        EXPECT_PIXEL_NEAR(frame(), 6, 6, 4, 26, 47, 0);
+    }
+    EXPECT_EQ(s.errorText(), "layer: Image with name nope not found.\n  at data/script.lua:1 (layer)");
+    writeScript(colourShow(0, 0, 255));
+    s.checkFiles();
+    EXPECT_TRUE(s.errorText().empty());
+    EXPECT_PIXEL_NEAR(frame(), 6, 6, 1, 0, 0, 255); // the message is gone
+}
+
+TEST_F(AuthorFixture, FiftyReloadsLeaveNoDeviceObjectsBehind) {
+    test::writeTestPng(dir.path() / "data" / "pic.png", 16, 16, [](int, int) -> std::uint32_t { return 0xFF3060A0; });
+    SivFile scene = sivtest::smallScene();
+    writeBinaryFile((dir.path() / "data" / "scene.siv").string(), encodeSivFile(scene));
+    AuthorSession& s = start(colourShow(10, 20, 30,
+                                        "loadimage('pic.png', 'pic') createtexture(64, 64, 'rt') "
+                                        "loadsiv('data/scene.siv', 'scene') capture('rt', 0, 30) "
+                                        "local p = layer(2, 'pic', 2, 5, 6) start(0, p) stop(30, p) "
+                                        "local c = layer(1, 'scene', 0, 0, 20, 2, 1) start(0, c) stop(30, c) "
+                                        "local r = layer(2, 'rt', 3, 2, 1) start(0, r) stop(30, r)"));
+    ASSERT_TRUE(s.reload());
+    s.drawFrame();
+    const std::int64_t live = gl.device().counters().liveObjects;
+    EXPECT_GE(live, 4) << "the picture, the target, the scene's mesh and the image quads";
+    for (int i = 0; i < 50; ++i) {
+        ASSERT_TRUE(s.reload()) << s.errorText();
+        s.drawFrame();
+    }
+    EXPECT_EQ(gl.device().counters().liveObjects, live);
+}
+
+TEST_F(AuthorFixture, KeysPauseMoveAndEndOnTheLastFrame) {
+    AuthorSession& s = start("starttime(2) " + colourShow(1, 1, 1));
+    EXPECT_FLOAT_EQ(app.demoTime, 2.0f);
+    s.handle(key(Key::Right));
+    EXPECT_FLOAT_EQ(app.demoTime, 3.0f);
+    s.handle(key(Key::Right, true));
+    EXPECT_FLOAT_EQ(app.demoTime, 13.0f);
+    s.handle(key(Key::Left, true));
+    s.handle(key(Key::Left, true));
+    EXPECT_FLOAT_EQ(app.demoTime, 2.0f) << "not before the start";
+    s.handle(key(Key::Space));
+    EXPECT_TRUE(s.paused());
+    s.advance(1.0);
+    EXPECT_FLOAT_EQ(app.demoTime, 2.0f) << "time stands while paused";
+    s.handle(key(Key::Space));
+    s.advance(1.0);
+    EXPECT_FLOAT_EQ(app.demoTime, 3.0f);
+    s.handle(key(Key::Right, true));
+    s.handle(key(Key::Right, true));
+    s.handle(key(Key::Right, true));
+    EXPECT_LT(app.demoTime, 30.0f);
+    EXPECT_GT(app.demoTime, 29.99f);
+    EXPECT_TRUE(s.paused()) << "the end pauses on the last frame";
+    s.handle(key(Key::Space));
+    EXPECT_FLOAT_EQ(app.demoTime, 2.0f) << "going on from the end starts again";
+    EXPECT_FALSE(s.paused());
+    s.advance(27.5);
+    s.advance(1.0);
+    EXPECT_FLOAT_EQ(app.demoTime, 29.5f) << "the last frame drawn stays";
+    EXPECT_TRUE(s.paused());
+    s.handle(key(Key::Home));
+    EXPECT_FLOAT_EQ(app.demoTime, 2.0f);
+}
+
+TEST_F(AuthorFixture, SeekAndPauseKeepPictureAndMusicTogether) {
+    std::filesystem::create_directories(dir.path() / "data");
+    testaudio::writeFile(dir.path() / "data" / "tone.wav", testaudio::wavFile({{440.0, 20.0}}));
+    testaudio::DiskCapture capture;
+    AuthorSession& s = start("starttime(2) loadmusic('data/tone.wav') " + colourShow(1, 1, 1));
+    ASSERT_TRUE(app.music.loaded());
+    s.handle(key(Key::Right, true)); // to 12 s: the music 12 s in, as it started at 2 s with the show
+    EXPECT_FLOAT_EQ(app.demoTime, 12.0f);
+    EXPECT_NEAR(app.music.position(), 12.0, 0.05);
+    s.handle(key(Key::Space));
+    const double paused = app.music.position();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(app.music.position(), paused) << "the music stands with the picture";
+    s.handle(key(Key::Left));
+    EXPECT_NEAR(app.music.position(), 11.0, 0.05);
+    s.handle(key(Key::Space));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_GT(app.music.position(), 11.1) << "and goes on with it";
+    session.reset();
+    app.music.fadeOut();
+}
+
+} // namespace
+} // namespace zamp

@@ -1,0 +1,155 @@
+// --render's music.wav and --frames, on the real executable: the music is the rendered span of
+// the show's music to the sample, parts of a render make the whole render byte for byte, and
+// ranges outside the show are command-line errors.
+#include "support/MusicTestAudio.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <fstream>
+
+namespace zamp {
+namespace {
+
+using test::runZamp;
+using test::TempDir;
+
+std::vector<std::uint8_t> readBytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+std::uint32_t le32(const std::vector<std::uint8_t>& b, std::size_t at) {
+    return std::uint32_t(b[at]) | std::uint32_t(b[at + 1]) << 8 | std::uint32_t(b[at + 2]) << 16 |
+           std::uint32_t(b[at + 3]) << 24;
+}
+
+// The frames of a 16-bit stereo WAV written by the player, after checking its header.
+std::vector<std::int16_t> wavFrames(const std::filesystem::path& path) {
+    const auto b = readBytes(path);
+    EXPECT_GE(b.size(), 44u);
+    if (b.size() < 44) return {};
+    EXPECT_EQ(std::string(b.begin(), b.begin() + 4), "RIFF");
+    EXPECT_EQ(le32(b, 24), 44100u) << "sample rate";
+    EXPECT_EQ(b[22], 2) << "channels";
+    EXPECT_EQ(b[34], 16) << "bits";
+    EXPECT_EQ(le32(b, 40), b.size() - 44) << "data size";
+    std::vector<std::int16_t> samples((b.size() - 44) / 2);
+    std::memcpy(samples.data(), b.data() + 44, samples.size() * 2);
+    return samples;
+}
+
+TEST(RenderMusic, TheMusicWavIsTheRenderedSpanOfAPositionedStreamToTheSample) {
+    TempDir show;
+    std::filesystem::create_directories(show.path() / "data");
+    const std::vector<testaudio::Tone> tones = {{440, 0.5}, {660, 0.5}, {880, 0.5}, {1100, 0.5}};
+    testaudio::writeFile(show.path() / "data" / "tones.wav", testaudio::wavFile(tones));
+    show.write("data/script.lua", "starttime(0.3) loadmusic('data/tones.wav') endtime(1.3)");
+    for (double fps : {30.0, 29.97, 7.0}) {
+        SCOPED_TRACE(fps);
+        std::filesystem::remove_all(show.path() / "out");
+        auto r = runZamp({"--render", "out", "--fps", std::to_string(fps)}, show.path());
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        long frames = 0;
+        while (std::filesystem::exists(show.path() / "out" / test::framePngName(frames))) ++frames;
+        const auto samples = wavFrames(show.path() / "out" / "music.wav");
+        ASSERT_EQ(samples.size() / 2, std::size_t(std::llround(double(frames) / fps * 44100)))
+            << frames << " frames";
+        // The mono file played in both ears, from 0.3 s in, sample for sample; past its end
+        // the music loops from its beginning. SDL's conversion to stereo rounds by one step
+        // at most; one sample early or late would differ by hundreds.
+        const std::vector<std::int16_t> source = testaudio::toneSamples(tones, 44100);
+        for (std::size_t i = 0; i < samples.size() / 2; ++i) {
+            const int expected = source[(i + 13230) % source.size()];
+            ASSERT_NEAR(samples[2 * i], expected, 1) << "frame " << i;
+            ASSERT_NEAR(samples[2 * i + 1], expected, 1) << "frame " << i;
+        }
+    }
+}
+
+TEST(RenderMusic, AModuleIsWrittenFromItsBeginningWhateverTheStartTime) {
+    TempDir show;
+    std::filesystem::create_directories(show.path() / "data");
+    testaudio::writeFile(show.path() / "data" / "tune.mod", testaudio::modFile(428, 214));
+    show.write("data/script.lua", "starttime(5) loadmusic('data/tune.mod') endtime(7)");
+    auto r = runZamp({"--render", "out", "--fps", "10"}, show.path());
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const auto samples = wavFrames(show.path() / "out" / "music.wav");
+    ASSERT_EQ(samples.size() / 2, 88200u);
+    std::vector<float> left;
+    for (std::size_t i = 0; i < samples.size(); i += 2) left.push_back(float(samples[i]) / 32768.0f);
+    // A pass is 0.96 s of the low note, then 0.96 s of the high one.
+    const std::size_t start = testaudio::onset(left);
+    EXPECT_LT(start, testaudio::frames(0.05)) << "the module starts at once";
+    EXPECT_NEAR(testaudio::pitch(left, start + testaudio::frames(0.1), start + testaudio::frames(0.85)),
+                testaudio::modHertz(428), testaudio::modHertz(428) * 0.02);
+    EXPECT_NEAR(testaudio::pitch(left, start + testaudio::frames(1.06), start + testaudio::frames(1.82)),
+                testaudio::modHertz(214), testaudio::modHertz(214) * 0.02);
+}
+
+TEST(RenderMusic, PartsOfARenderMakeTheWholeRenderByteForByte) {
+    TempDir show;
+    std::filesystem::create_directories(show.path() / "data");
+    testaudio::writeFile(show.path() / "data" / "tone.wav", testaudio::wavFile({{440, 0.7}, {550, 0.6}}));
+    show.write("data/script.lua",
+               "loadmusic('data/tone.wav') endtime(1.2) createtexture(0, 0, 'a') n = layer(2, 'a', 0, 2, 1) "
+               "start(0, n) stop(2, n) setimagecolor(0, 0, 0, 0, 255, n) setimagecolor(1.2, 255, 200, 100, 255, n)");
+    ASSERT_EQ(runZamp({"--render", "whole", "--fps", "10"}, show.path()).exitCode, 0);
+    ASSERT_EQ(runZamp({"--render", "parts", "--fps", "10", "--frames", "5:11"}, show.path()).exitCode, 0);
+    EXPECT_FALSE(std::filesystem::exists(show.path() / "parts" / "music.wav")) << "only the part with frame 0 writes it";
+    auto r = runZamp({"--render", "parts", "--fps", "10", "--frames", "0:4"}, show.path());
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.err, "") << "the later part's frames are no older frames";
+    std::size_t files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(show.path() / "whole")) {
+        const auto name = entry.path().filename();
+        EXPECT_EQ(readBytes(entry.path()), readBytes(show.path() / "parts" / name)) << name;
+        ++files;
+    }
+    EXPECT_EQ(files, 13u) << "12 frames and the music";
+}
+
+TEST(RenderMusic, RangesOutsideTheShowAndFramesWithAtAreCommandLineErrors) {
+    TempDir show;
+    show.write("data/script.lua", "endtime(1)");
+    auto outside = runZamp({"--render", "out", "--fps", "10", "--frames", "8:10"}, show.path());
+    EXPECT_EQ(outside.exitCode, 2);
+    EXPECT_NE(outside.err.find("--frames 8:10 lies outside the 10 frames of this show (0:9)"), std::string::npos)
+        << outside.err;
+    EXPECT_FALSE(std::filesystem::exists(show.path() / "out" / "frame_000008.png"));
+    for (std::vector<std::string> args : {std::vector<std::string>{"--render", "out", "--at", "1", "--frames", "0:0"},
+                                          {"--frames", "0:1"},
+                                          {"--render", "out", "--frames", "3:2"},
+                                          {"--render", "out", "--fps", "1e300"},
+                                          {"--render", "out", "--fps", "0"}}) {
+        auto r = runZamp(args, show.path());
+        EXPECT_EQ(r.exitCode, 2) << args.back();
+        EXPECT_NE(r.err.find("usage: zamp"), std::string::npos);
+    }
+}
+
+TEST(RenderMusic, OlderFramesBeyondTheRenderEarnOneWarningAndStay) {
+    TempDir show;
+    show.write("data/script.lua", "endtime(0.5)");
+    ASSERT_EQ(runZamp({"--render", "out", "--fps", "10"}, show.path()).exitCode, 0);
+    show.write("data/script.lua", "endtime(0.3)");
+    auto r = runZamp({"--render", "out", "--fps", "10"}, show.path());
+    ASSERT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.err, "warning: " + (show.path() / "out").string() +
+                         " holds older frames from frame_000003.png on, beyond the 3 this render writes; they are "
+                         "left as they are\n");
+    EXPECT_TRUE(std::filesystem::exists(show.path() / "out" / "frame_000004.png")) << "a user's files stay";
+}
+
+TEST(RenderMusic, AnEndTimeThatIsNoNumberCannotBeRendered) {
+    TempDir show;
+    show.write("data/script.lua", "endtime(1/0)");
+    auto r = runZamp({"--render", "out"}, show.path());
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "endtime(inf) cannot be rendered: the end time must be a number of seconds\n");
+}
+
+} // namespace
+} // namespace zamp

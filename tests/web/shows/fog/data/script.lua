@@ -1,0 +1,10 @@
+-- A lit scene in fog: directional, point and spot lights on shapes at several distances.
+starttime(0)
+endtime(30)
+loadsiv("data/lit.siv", "lit")
+setambientcolor(30, 30, 40)
+enablefog()
+setfogcolor(60, 50, 80)
+setfogrange(10, 60)
+local s = layer(1, "lit", 0, 0, 1, 2, 1)
+start(0, s) stop(30, s)
