@@ -126,6 +126,28 @@ TEST_F(MusicPlayerTest, SeekPositionsAStreamAndLoopsGoBackToItsBeginning) {
     }
 }
 
+TEST_F(MusicPlayerTest, EveryStreamFormatStartsAtTheFrameItIsPositionedTo) {
+    // 0.7531 s is frame 33211.7: the music must start with frame 33212 of the file. The mixer's
+    // own WAV seeking went to whole seconds.
+    const std::vector<std::int16_t> noise = noiseSamples(3 * 44100);
+    for (const auto& [name, bytes] : {std::pair{std::string("noise.wav"), wavFileOf(noise)},
+                                      std::pair{std::string("noise.flac"), flacFileOf(noise)}}) {
+        SCOPED_TRACE(name);
+        const auto samples = capturePlaying(file(name, bytes), 0.5, 0.7531f);
+        const std::size_t start = onset(samples, 0.0f);
+        ASSERT_LT(start + 64, samples.size());
+        // Where in the file the first 64 captured frames lie (one step of rounding allowed).
+        long found = -1;
+        for (std::size_t at = 0; at + 64 <= noise.size() && found < 0; ++at) {
+            bool same = true;
+            for (std::size_t i = 0; i < 64 && same; ++i)
+                same = std::abs(samples[start + i] * 32768.0f - float(noise[at + i])) <= 1.5f;
+            if (same) found = long(at);
+        }
+        EXPECT_EQ(found, 33212);
+    }
+}
+
 TEST_F(MusicPlayerTest, FadeOutEndsInSilenceAndTakesAtLeast300ms) {
     DiskCapture capture;
     MusicPlayer player;

@@ -66,9 +66,8 @@ inline std::vector<std::int16_t> toneSamples(const std::vector<Tone>& tones, int
     return samples;
 }
 
-// A mono 16-bit PCM WAV file of `tones`.
-inline std::vector<std::uint8_t> wavFile(const std::vector<Tone>& tones, int sampleRate = 44100) {
-    const std::vector<std::int16_t> samples = toneSamples(tones, sampleRate);
+// A mono 16-bit PCM WAV file of `samples`.
+inline std::vector<std::uint8_t> wavFileOf(const std::vector<std::int16_t>& samples, int sampleRate = 44100) {
     const auto dataBytes = static_cast<std::uint32_t>(samples.size() * 2);
     std::vector<std::uint8_t> out;
     out.insert(out.end(), {'R', 'I', 'F', 'F'});
@@ -89,10 +88,27 @@ inline std::vector<std::uint8_t> wavFile(const std::vector<Tone>& tones, int sam
     return out;
 }
 
-// A mono 16-bit 44.1 kHz FLAC file of `tones`, stored without compression: frames of 4096
+// A mono 16-bit PCM WAV file of `tones`.
+inline std::vector<std::uint8_t> wavFile(const std::vector<Tone>& tones, int sampleRate = 44100) {
+    return wavFileOf(toneSamples(tones, sampleRate), sampleRate);
+}
+
+// Samples that never repeat within the file and are never silent: where a part of them lies
+// in a capture tells the offset to the sample.
+inline std::vector<std::int16_t> noiseSamples(std::size_t count) {
+    std::vector<std::int16_t> out(count);
+    std::uint32_t state = 12345;
+    for (auto& s : out) {
+        state = state * 1664525u + 1013904223u;
+        const int value = int(state >> 17) % 20000 - 10000;
+        s = std::int16_t(value == 0 ? 1 : value);
+    }
+    return out;
+}
+
+// A mono 16-bit 44.1 kHz FLAC file of `samples`, stored without compression: frames of 4096
 // samples with VERBATIM subframes, which keeps every field byte-aligned.
-inline std::vector<std::uint8_t> flacFile(const std::vector<Tone>& tones) {
-    const std::vector<std::int16_t> samples = toneSamples(tones, 44100);
+inline std::vector<std::uint8_t> flacFileOf(const std::vector<std::int16_t>& samples) {
     constexpr std::size_t kBlock = 4096;
     std::vector<std::uint8_t> out = {'f', 'L', 'a', 'C', 0x80, 0, 0, 34};  // last block: STREAMINFO, 34 bytes
     putBE16(out, kBlock);  // smallest block (the last frame may be shorter, as FLAC allows)
@@ -142,6 +158,9 @@ inline std::vector<std::uint8_t> flacFile(const std::vector<Tone>& tones) {
     }
     return out;
 }
+
+// The same for `tones`.
+inline std::vector<std::uint8_t> flacFile(const std::vector<Tone>& tones) { return flacFileOf(toneSamples(tones, 44100)); }
 
 // ProTracker's Amiga periods play a sample at 3546895 / period samples per second (PAL).
 constexpr double kPalClock = 3546895.0;
