@@ -1,6 +1,7 @@
 #include "app/AuthorSession.h"
 
 #include "app/DemoApp.h"
+#include "app/Interrupt.h"
 #include "app/MusicSync.h"
 #include "core/DisplayText.h"
 #include "core/Error.h"
@@ -182,7 +183,7 @@ bool AuthorSession::step() {
     const auto began = std::chrono::steady_clock::now();
     WindowEvent event;
     while (app_.window && app_.window->pollEvent(event)) handle(event);
-    if (ended_) return false;
+    if (ended_ || Interrupt::requested()) return false;
 
     app_.clock.tick();
     const double delta = app_.clock.delta();

@@ -51,6 +51,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
             parseSize(value(), cl.width, cl.height);
         } else if (a == "--render") {
             cl.renderDir = value();
+            if (cl.renderDir->empty()) throw Error("--render needs a folder");
         } else if (a == "--fps") {
             cl.fps = parseNumber(a, value());
             if (!(cl.fps > 0 && cl.fps <= 1000)) throw Error("--fps needs a number above 0 and at most 1000");

@@ -1,5 +1,6 @@
 #include "app/DemoApp.h"
 
+#include "app/Interrupt.h"
 #include "core/DisplayText.h"
 #include "core/ShowFiles.h"
 #include "platform/Platform.h"
@@ -33,7 +34,7 @@ void DemoApp::attachDevice(Device& d) {
 int DemoApp::loadShow(const std::string& scriptPath, bool keepTime) {
     auto fresh = std::make_unique<Show>();
     fresh->warnings.listener = [this](const std::string& text) { warn(text); };
-    auto host = std::make_unique<ScriptHost>(ScriptContext{*fresh, *device, *imageFiles});
+    auto host = std::make_unique<ScriptHost>(ScriptContext{*fresh, *device, *imageFiles, &Interrupt::requested()});
     const int status = host->runFile(showFilePath(scriptPath));
     if (status == 2) return status;
     checkFinishedShow(*fresh);

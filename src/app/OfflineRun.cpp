@@ -2,6 +2,7 @@
 
 #include "app/DemoApp.h"
 #include "app/FrameSequence.h"
+#include "app/Interrupt.h"
 #include "app/MusicWav.h"
 #include "core/Error.h"
 #include "core/ShowFiles.h"
@@ -95,6 +96,10 @@ int renderFrames(DemoApp& app, const CommandLine& cl, const std::string& outDir)
         app.demoTime = frames.timeOf(k);
         app.renderFrame();
         app.imageFiles->writePng(framePath(outDir, k), app.device->readRenderTarget());
+        if (Interrupt::requested()) {
+            if (progress) std::fputc('\n', stderr);
+            return Interrupt::exitCode(); // the frame written last is whole
+        }
         if (progress) {
             const long done = k - range.first + 1;
             const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
@@ -118,6 +123,7 @@ void benchFrames(DemoApp& app, long frames) {
         auto t0 = std::chrono::steady_clock::now();
         app.renderFrame();
         device.finish();
+        if (Interrupt::requested()) return;
         ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
     }
     const Device::Counters after = device.counters();

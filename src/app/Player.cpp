@@ -2,6 +2,7 @@
 
 #include "app/AuthorSession.h"
 #include "app/DemoApp.h"
+#include "app/Interrupt.h"
 #include "app/MainLoop.h"
 #include "app/MusicSync.h"
 #include "app/OfflineRun.h"
@@ -73,9 +74,10 @@ int startAndRun(DemoApp& app, const CommandLine& cl, const std::string& renderDi
 } // namespace
 
 int runPlayer(DemoApp& app, const CommandLine& cl) {
-    const bool box = !cl.offline();
+    const bool box = !cl.offline() && !Interrupt::requested();
     std::string renderDir = cl.renderDir.value_or("");
     const int early = runReportingErrors([&] { return startAndRun(app, cl, renderDir); }, box);
+    if (Interrupt::requested()) return Interrupt::exitCode();
     if (early >= 0) return early;
     // Offline runs never started the music: there is nothing to fade.
     if (!cl.offline()) app.music.fadeOut();

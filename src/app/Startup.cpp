@@ -1,6 +1,7 @@
 #include "app/Startup.h"
 
 #include "app/DemoApp.h"
+#include "app/Interrupt.h"
 #include "app/MusicSync.h"
 #include "core/DisplayText.h"
 #include "core/Error.h"
@@ -72,13 +73,14 @@ void startLive(DemoApp& app) {
 }
 
 EventSource windowEvents(Window& window) {
+    // A signal ends the show as Esc does (runPlayer then gives its exit code).
     return {[&window](bool& quit) {
                 WindowEvent event;
                 if (!window.pollEvent(event)) return false;
                 quit = event.quit;
                 return true;
             },
-            [&window] { return window.escapeState(); }};
+            [&window] { return window.escapeState() || Interrupt::requested(); }};
 }
 
 TimeStep musicTimeStep(DemoApp& app) {

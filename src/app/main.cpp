@@ -1,6 +1,7 @@
 // zamp: plays the show of data/script.lua in SHOW_DIR (default: the current folder).
 #include "app/CommandLine.h"
 #include "app/DemoApp.h"
+#include "app/Interrupt.h"
 #include "app/Player.h"
 #include "app/Startup.h"
 #include "core/Error.h"
@@ -48,8 +49,17 @@ int main(int argc, char** argv) {
         std::cout << "zamp " << ZAMP_VERSION << '\n';
         return 0;
     }
+    zamp::Interrupt::watch();
     // Paths on the command line are relative to where zamp was started.
-    if (cl.renderDir) cl.renderDir = std::filesystem::absolute(*cl.renderDir).string();
+    if (cl.renderDir) {
+        std::error_code ec;
+        const auto absolute = std::filesystem::absolute(*cl.renderDir, ec);
+        if (ec) {
+            zamp::reportError("Cannot use the render folder " + *cl.renderDir + ": " + ec.message(), "Error", false);
+            return 1;
+        }
+        cl.renderDir = absolute.string();
+    }
     if (!cl.showDir.empty()) {
         std::error_code ec;
         std::filesystem::current_path(cl.showDir, ec);

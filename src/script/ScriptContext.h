@@ -2,6 +2,8 @@
 // device its textures and meshes are made on, and the image decoder.
 #pragma once
 
+#include <atomic>
+
 namespace zamp {
 
 class Device;
@@ -12,6 +14,8 @@ struct ScriptContext {
     Show& show;
     Device& device;
     ImageFiles& imageFiles;
+    // When set (by a signal), the script is stopped where it is; null: never.
+    const std::atomic<bool>* stop = nullptr;
 };
 
 } // namespace zamp

@@ -41,9 +41,31 @@ ScriptHost::ScriptHost(const ScriptContext& context) : context_(context) {
 
 ScriptHost::~ScriptHost() = default;
 
+
 namespace {
 
 constexpr int kMostTracebackLines = 12;
+// How often a running script looks for a stop request, in instructions: often enough to stop
+// a loop at once, rarely enough to cost nothing measurable.
+constexpr int kStopCheckInstructions = 10000;
+constexpr const char* kFailedText = "a script function failed; the show stops";
+
+// After a failure: every instruction raises an error, so the script unwinds to the host
+// whatever pcall it passes through. Only Lua's own error is raised here: no C++ objects.
+void refuseEverything(lua_State* L, lua_Debug*) {
+    lua_pushstring(L, kFailedText);
+    lua_error(L);
+}
+
+// The registry key under which the state keeps its host.
+const char kHostKey = 0;
+
+void checkStop(lua_State* L, lua_Debug*) {
+    if (!ScriptHost::stopRequested(L)) return;
+    lua_sethook(L, refuseEverything, LUA_MASKCOUNT, 1);
+    lua_pushstring(L, kFailedText);
+    lua_error(L);
+}
 
 // "file:line" of stack level `level`, when that level runs script code.
 bool scriptPlace(lua_State* L, int level, lua_Debug& ar) {
@@ -90,6 +112,22 @@ int addTraceback(lua_State* L) {
 
 } // namespace
 
+bool ScriptHost::stopRequested(lua_State* L) noexcept {
+    lua_pushlightuserdata(L, const_cast<char*>(&kHostKey));
+    lua_rawget(L, LUA_REGISTRYINDEX);
+    auto* host = static_cast<ScriptHost*>(lua_touserdata(L, -1));
+    lua_pop(L, 1);
+    if (!host || !host->context_.stop || !host->context_.stop->load()) return false;
+    if (!host->failure_) {
+        try {
+            host->failure_ = std::make_exception_ptr(Error("The script was stopped."));
+        } catch (...) {
+            host->failure_ = std::current_exception();
+        }
+    }
+    return true;
+}
+
 // The bridge between Lua and a script function. A C++ exception must not unwind through
 // Lua's C frames: it is caught here and kept, and the Lua error is raised from a frame that
 // holds no C++ objects.
@@ -104,6 +142,9 @@ int ScriptHost::call(lua_State* L) {
             results = args.pushed();
         } catch (const Error& e) {
             host->failure_ = std::make_exception_ptr(e.withContext(callerLocation(L, entry->name)));
+        } catch (const std::bad_alloc&) {
+            host->failure_ = std::make_exception_ptr(
+                Error(std::string(entry->name) + ": out of memory").withContext(callerLocation(L, entry->name)));
         } catch (const std::exception& e) {
             host->failure_ = std::make_exception_ptr(Error(e.what()).withContext(callerLocation(L, entry->name)));
         } catch (...) {
@@ -111,7 +152,8 @@ int ScriptHost::call(lua_State* L) {
         }
     }
     if (results >= 0) return results;
-    lua_pushstring(L, "a script function failed; the show stops");
+    lua_sethook(L, refuseEverything, LUA_MASKCOUNT, 1);
+    lua_pushstring(L, kFailedText);
     return lua_error(L);
 }
 
@@ -136,6 +178,12 @@ int ScriptHost::run(int loadStatus) {
         std::string text = message ? message : "the script cannot be loaded";
         lua_pop(L, 1);
         throw Error(text);
+    }
+    if (context_.stop) {
+        lua_pushlightuserdata(L, const_cast<char*>(&kHostKey));
+        lua_pushlightuserdata(L, this);
+        lua_rawset(L, LUA_REGISTRYINDEX);
+        lua_sethook(L, checkStop, LUA_MASKCOUNT, kStopCheckInstructions);
     }
     lua_pushcfunction(L, addTraceback);
     lua_insert(L, -2);

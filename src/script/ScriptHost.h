@@ -1,9 +1,11 @@
 // The Lua state that runs the show script, with the script functions registered as globals.
 // What the script builds goes into the context's show.
 //
-// A script function that fails keeps its C++ exception: the call raises a Lua error, every
-// later script function call fails at once (so `pcall` cannot swallow the failure), and
-// `runFile` rethrows the original exception after the script has returned.
+// A script function that fails keeps its C++ exception: the call raises a Lua error, and from
+// then on every instruction of the script raises one too, so that nothing more of it runs
+// (`pcall` cannot swallow the failure); `runFile` rethrows the original exception after the
+// script has returned. A stop request (ScriptContext::stop) ends the script the same way,
+// with the Error "The script was stopped.".
 #pragma once
 
 #include "script/ScriptContext.h"
@@ -44,6 +46,9 @@ public:
     int runString(const std::string& source, const std::string& chunkName = "=script");
 
     lua_State* state() const { return L; }
+
+    // For the state's hook: true (and the script's failure recorded) once a stop is requested.
+    static bool stopRequested(lua_State* L) noexcept;
 
     struct LuaClose {
         void operator()(lua_State* L) const;

@@ -3,9 +3,12 @@
 #include "support/RecordingDevice.h"
 #include "support/ScriptedShow.h"
 #include "support/TestSupport.h"
+#include "platform/Platform.h"
 
 #include <gtest/gtest.h>
 #include <lua.hpp>
+
+#include <thread>
 
 namespace zamp {
 namespace {
@@ -77,6 +80,40 @@ TEST_F(HostFixture, AFailingFunctionSaysWhereTheScriptCalledIt) {
             EXPECT_EQ(text.substr(0, text.find('\n')), e.message());
         }
     }
+}
+
+TEST_F(HostFixture, NothingOfTheScriptRunsAfterAFailureEvenInsidePcall) {
+    test::TempDir dir;
+    const std::string file = (dir.path() / "written.txt").string();
+    // pcall catches the error, but every instruction after it raises one too: the file is
+    // never written and the endless loop never runs.
+    EXPECT_EQ(failure("local ok = pcall(random, 0)\n"
+                      "local f = io.open('" + file + "', 'w') f:write('ran') f:close()\n"
+                      "while true do end"),
+              "random: n must not be 0");
+    EXPECT_FALSE(std::filesystem::exists(file));
+    EXPECT_EQ(failure("pcall(function() pcall(random, 0) while true do end end) while true do end"),
+              "random: n must not be 0");
+}
+
+TEST(ScriptStop, AStopRequestEndsAScriptThatNeverEnds) {
+    test::RecordingDevice device;
+    Show show;
+    auto files = openImageFiles();
+    std::atomic<bool> stop{false};
+    ScriptHost script(ScriptContext{show, device, *files, &stop});
+    std::thread stopper([&stop] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        stop = true;
+    });
+    try {
+        script.runString("starttime(4) local n = 0 while true do n = n + 1 pcall(function() end) end");
+        ADD_FAILURE() << "the script ended by itself";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.message(), "The script was stopped.");
+    }
+    stopper.join();
+    EXPECT_EQ(show.startTime, 4.0f) << "what ran before stays";
 }
 
 TEST_F(HostFixture, RunFileReportsAMissingFileAsTwo) {

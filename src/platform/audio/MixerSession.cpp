@@ -19,6 +19,7 @@ constexpr int kChunkFrames = 1024;
 // counts it as started; otherwise Mix_OpenAudioDevice would start it a second time, with
 // the default driver.
 bool startSubsystem(const char* forcedDriver) {
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1"); // the player handles Ctrl-C itself
     if (forcedDriver) {
         // An override hint wins over the SDL_AUDIODRIVER variable, which may name the very
         // driver that just failed. It is only needed while the subsystem starts.

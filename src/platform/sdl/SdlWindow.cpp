@@ -8,7 +8,12 @@
 namespace zamp {
 
 SdlWindow::VideoSubsystem::VideoSubsystem(bool offscreen) {
-    if (offscreen) SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
+    // Drawing without a display needs the driver that draws off screen, whatever
+    // SDL_VIDEODRIVER asks for.
+    if (offscreen) SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "offscreen", SDL_HINT_OVERRIDE);
+    // Ctrl-C and SIGTERM are the player's own business (it stops within a frame): SDL must
+    // not turn them into quit events that an offline run never reads.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     ok = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
 }
 
@@ -20,7 +25,13 @@ void SdlWindow::DestroyWindow::operator()(SDL_Window* window) const { SDL_Destro
 void SdlWindow::DeleteContext::operator()(void* context) const { SDL_GL_DeleteContext(context); }
 
 SdlWindow::SdlWindow(const WindowOptions& options) : video_(options.offscreen), offscreen_(options.offscreen) {
-    if (!video_.ok) throw Error("Direct3DCreate9() Failed.");
+    if (!video_.ok) throw Error(std::string("Direct3DCreate9() Failed. (") + SDL_GetError() + ")");
+    // Without a display SDL falls back to drivers that show nothing: a window there would
+    // play unseen. Asked for by name (SDL_VIDEODRIVER), they are the user's choice.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!options.offscreen && !SDL_getenv("SDL_VIDEODRIVER") && driver &&
+        (std::string(driver) == "offscreen" || std::string(driver) == "dummy"))
+        throw Error("Direct3DCreate9() Failed. (no display could be opened; --render draws a show without one)");
     SDL_DisplayMode mode;
     if (SDL_GetDesktopDisplayMode(0, &mode) != 0) throw Error("GetAdapterDisplayMode() Failed.");
 

@@ -1,0 +1,102 @@
+// Ctrl-C and SIGTERM on the real executable: a render stops within a frame with whole frame
+// files, a script that never ends is stopped, and both end with 128 + the signal. Also the
+// start-up faults that used to end in an abort.
+#include "platform/Platform.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace zamp {
+namespace {
+
+using test::TempDir;
+
+// The player started in `cwd` with `args` and its standard error to `err`.
+pid_t startZamp(const std::vector<std::string>& args, const std::filesystem::path& cwd, const std::filesystem::path& err) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (chdir(cwd.c_str()) != 0) _exit(127);
+        const int fd = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        dup2(fd, 2);
+        setenv("SDL_VIDEODRIVER", "offscreen", 1);
+        std::vector<char*> argv{const_cast<char*>(ZAMP_EXECUTABLE)};
+        for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execv(ZAMP_EXECUTABLE, argv.data());
+        _exit(127);
+    }
+    return pid;
+}
+
+int waitExit(pid_t pid) {
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
+}
+
+bool waitForFile(const std::filesystem::path& path) {
+    for (int i = 0; i < 2000 && !std::filesystem::exists(path); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    return std::filesystem::exists(path);
+}
+
+TEST(Signals, CtrlCStopsARenderWithinAFrameLeavingWholeFrames) {
+    TempDir show;
+    show.write("data/script.lua", "endtime(600) createtexture(0, 0, 'a') n = layer(2, 'a', 0, 2, 1) start(0, n) stop(600, n)");
+    const pid_t pid = startZamp({"--render", "out", "--fps", "60"}, show.path(), show.path() / "err");
+    ASSERT_TRUE(waitForFile(show.path() / "out" / "frame_000003.png"));
+    kill(pid, SIGINT);
+    EXPECT_EQ(waitExit(pid), 130);
+    long frames = 0;
+    auto files = openImageFiles();
+    for (const auto& entry : std::filesystem::directory_iterator(show.path() / "out")) {
+        ++frames;
+        EXPECT_TRUE(files->read(entry.path().string())) << entry.path() << " is cut off";
+    }
+    EXPECT_LT(frames, 36000) << "the render went on";
+}
+
+TEST(Signals, AScriptThatNeverEndsIsStoppedBySigterm) {
+    TempDir show;
+    show.write("data/script.lua", "local n = 0 while true do n = n + 1 end");
+    const pid_t pid = startZamp({"--render", "out"}, show.path(), show.path() / "err");
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    kill(pid, SIGTERM);
+    EXPECT_EQ(waitExit(pid), 143);
+}
+
+TEST(Signals, StartUpFaultsEndWithMessagesNotAborts) {
+    TempDir show;
+    show.write("data/script.lua", "endtime(0.05)");
+    // An empty render folder is a command-line error.
+    auto empty = test::runZamp({"--render", ""}, show.path());
+    EXPECT_EQ(empty.exitCode, 2);
+    EXPECT_NE(empty.err.find("--render needs a folder"), std::string::npos) << empty.err;
+    // A relative render folder while the working folder is gone.
+    const auto gone = show.path() / "gone";
+    std::filesystem::create_directories(gone);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (chdir(gone.c_str()) != 0) _exit(127);
+        std::filesystem::remove(gone);
+        const int fd = open("/dev/null", O_WRONLY);
+        dup2(fd, 2);
+        execl(ZAMP_EXECUTABLE, ZAMP_EXECUTABLE, "--render", "out", show.path().c_str(), nullptr);
+        _exit(127);
+    }
+    EXPECT_EQ(waitExit(pid), 1);
+    // An offline run whatever video driver the environment names.
+    setenv("SDL_VIDEODRIVER", "zamp-no-such-driver", 1);
+    auto r = test::runZamp({"--render", "out"}, show.path());
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_TRUE(std::filesystem::exists(show.path() / "out" / "frame_000000.png"));
+}
+
+} // namespace
+} // namespace zamp
