@@ -27,7 +27,8 @@ zamp_library(zamp_siv siv zamp_gfx web_z)
 zamp_library(zamp_show show zamp_siv zamp_curves zamp_platform)
 zamp_library(zamp_script script zamp_show web_lua)
 zamp_library(zamp_gl platform/gl zamp_platform)
-zamp_library(zamp_web platform/web zamp_gl web_modplug)
+zamp_library(zamp_modplug platform/modplug zamp_platform web_modplug)
+zamp_library(zamp_web platform/web zamp_gl zamp_modplug)
 target_include_directories(zamp_web PRIVATE ${ZAMP_WEB_DEPS}/include)
 
 # The page plays: the desktop's entry, its author's mode and its offline renders stay out

@@ -1,8 +1,9 @@
 #include "platform/audio/MusicSources.h"
 
+#include "platform/modplug/ModulePlayback.h"
+
 #include <SDL.h>
 #include <SDL_mixer.h>
-#include <libmodplug/modplug.h>
 
 #include <algorithm>
 #include <cmath>
@@ -77,75 +78,26 @@ private:
 
 class ModuleSource final : public MusicSource {
 public:
-    struct Unload {
-        void operator()(ModPlugFile* file) const { ModPlug_Unload(file); }
-    };
-
-    explicit ModuleSource(std::unique_ptr<ModPlugFile, Unload> file) : file_(std::move(file)) {}
+    explicit ModuleSource(ModuleFile file) : file_(std::move(file)) {}
 
     MusicKind kind() const override { return MusicKind::Module; }
-    double duration() const override { return ModPlug_GetLength(file_.get()) / 1000.0; }
-
-    void seek(double seconds) override {
-        ModPlug_Seek(file_.get(), int(std::lround(std::max(0.0, seconds) * 1000)));
-    }
-
-    void read(std::int16_t* out, std::size_t count) override {
-        auto* bytes = reinterpret_cast<char*>(out);
-        std::size_t wanted = count * kFrameValues * sizeof(std::int16_t);
-        int idle = 0;
-        while (wanted > 0) {
-            const int got = ModPlug_Read(file_.get(), bytes, int(std::min<std::size_t>(wanted, 1 << 20)));
-            if (got > 0) {
-                bytes += got;
-                wanted -= std::size_t(got);
-                idle = 0;
-                continue;
-            }
-            // The end of a module that does not loop by itself: from the beginning again, as
-            // SDL_mixer plays it. A module that gives nothing even then gives silence.
-            if (++idle > 1) {
-                std::memset(bytes, 0, wanted);
-                return;
-            }
-            ModPlug_Seek(file_.get(), 0);
-        }
-    }
+    double duration() const override { return moduleLength(file_.get()); }
+    void seek(double seconds) override { seekModule(file_.get(), seconds); }
+    void read(std::int16_t* out, std::size_t count) override { readModule(file_.get(), out, count); }
 
 private:
-    std::unique_ptr<ModPlugFile, Unload> file_;
+    ModuleFile file_;
 };
 
-// The settings SDL_mixer plays modules with, so that a module sounds here as it did there.
-void useMixerModuleSettings() {
-    ModPlug_Settings settings;
-    ModPlug_GetSettings(&settings);
-    settings.mFlags = MODPLUG_ENABLE_OVERSAMPLING;
-    settings.mChannels = kAudioChannels;
-    settings.mBits = 16;
-    settings.mFrequency = kAudioSampleRate;
-    settings.mResamplingMode = MODPLUG_RESAMPLE_FIR;
-    settings.mReverbDepth = 0;
-    settings.mReverbDelay = 100;
-    settings.mBassAmount = 0;
-    settings.mBassRange = 50;
-    settings.mSurroundDepth = 0;
-    settings.mSurroundDelay = 10;
-    settings.mLoopCount = -1;
-    ModPlug_SetSettings(&settings);
-}
-
-std::unique_ptr<MusicSource> loadModule(const std::string& path) {
+std::unique_ptr<MusicSource> loadModuleFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary | std::ios::ate);
     const std::streamoff size = in ? std::streamoff(in.tellg()) : -1;
     if (size <= 0 || size > kMostModuleBytes) return nullptr;
     std::vector<char> bytes(static_cast<std::size_t>(size));
     in.seekg(0);
     if (!in.read(bytes.data(), size)) return nullptr;
-    useMixerModuleSettings();
-    std::unique_ptr<ModPlugFile, ModuleSource::Unload> file(ModPlug_Load(bytes.data(), int(size)));
+    ModuleFile file = loadModule(bytes.data(), bytes.size());
     if (!file) return nullptr;
-    ModPlug_SetMasterVolume(file.get(), 256); // SDL_mixer's full music volume
     return std::make_unique<ModuleSource>(std::move(file));
 }
 
@@ -178,7 +130,7 @@ std::unique_ptr<MusicSource> loadMusicSource(const std::string& path) {
         return decodeStream(path);
     case MUS_MOD:
         music.reset();
-        return loadModule(path);
+        return loadModuleFile(path);
     default:
         // MIDI and external players are neither a stream nor a module.
         return nullptr;

@@ -2,6 +2,7 @@
 
 #include "core/Error.h"
 #include "platform/Platform.h"
+#include "platform/gl/WindowDevice.h"
 
 #include <SDL2/SDL.h>
 
@@ -65,13 +66,7 @@ SdlWindow::SdlWindow(const WindowOptions& options) : video_(options.offscreen), 
         target.drawableSize = [this](int& w, int& h) { SDL_GL_GetDrawableSize(window_.get(), &w, &h); };
         target.swap = [this] { SDL_GL_SwapWindow(window_.get()); };
     }
-    try {
-        device_ = std::make_unique<GlDevice>(bbWidth, bbHeight, std::move(target));
-    } catch (const Error& e) {
-        throw Error(std::string("pD3D->CreateDevice() Failed. (") + e.what() + ")");
-    }
-    device_->setRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
-    device_->setRenderState(D3DRS_AMBIENT, 0);
+    device_ = openWindowDevice(bbWidth, bbHeight, std::move(target));
     SDL_AddEventWatch(&SdlWindow::watchEvents, this);
     watching_ = true;
 }

@@ -2,11 +2,12 @@
 // interleaved stereo float samples at the player's rate, looping from its beginning.
 #pragma once
 
+#include "platform/modplug/ModulePlayback.h"
+
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <vector>
-
-struct _ModPlugFile;
 
 namespace zamp {
 
@@ -21,13 +22,10 @@ public:
     void seek(double seconds);
 
 private:
-    struct Close {
-        void operator()(_ModPlugFile* file) const;
-    };
-    explicit ModuleDecoder(_ModPlugFile* file) : file_(file) {}
+    explicit ModuleDecoder(ModuleFile file) : file_(std::move(file)) {}
 
-    std::unique_ptr<_ModPlugFile, Close> file_;
-    std::vector<short> pcm_;
+    ModuleFile file_;
+    std::vector<std::int16_t> pcm_;
 };
 
 } // namespace zamp

@@ -2,6 +2,7 @@
 
 #include "core/Error.h"
 #include "platform/Platform.h"
+#include "platform/gl/WindowDevice.h"
 #include "platform/web/WebLibrary.h"
 
 #include <emscripten/html5.h>
@@ -66,13 +67,7 @@ WebWindow::WebWindow(const WindowOptions& options) {
     target.drawableSize = [](int& w, int& h) { emscripten_get_canvas_element_size(kCanvas, &w, &h); };
     // The browser shows the canvas when the frame callback returns.
     target.swap = [] {};
-    try {
-        device_ = std::make_unique<GlDevice>(bbWidth, bbHeight, std::move(target));
-    } catch (const Error& e) {
-        throw Error(std::string("pD3D->CreateDevice() Failed. (") + e.what() + ")");
-    }
-    device_->setRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
-    device_->setRenderState(D3DRS_AMBIENT, 0);
+    device_ = openWindowDevice(bbWidth, bbHeight, std::move(target));
     keys_ = std::make_unique<KeyWatch>(escape_);
 }
 
