@@ -115,6 +115,10 @@ TEST_F(SivCommand, BadFilesGiveThePlayersMessageAndExitOne) {
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_EQ(missing.err, path("nothing.siv") + " kan ikke \xC3\xA5pnes.\n") << "printed as UTF-8";
     EXPECT_TRUE(missing.out.empty());
+    // A file name that is not UTF-8 (0xE5 from Windows-1252) is shown as UTF-8 too.
+    const Outcome latin = run("info '" + path("bl\xE5.siv") + "'");
+    EXPECT_EQ(latin.exitCode, 1);
+    EXPECT_EQ(latin.err, path("bl\xC3\xA5.siv") + " kan ikke \xC3\xA5pnes.\n");
 
     writeText("raw.siv", "PSIV\x07");
     const Outcome raw = run("info '" + path("raw.siv") + "'");
