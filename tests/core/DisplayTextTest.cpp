@@ -19,6 +19,9 @@ TEST(DisplayText, KeepsUtf8AndConvertsWindows1252) {
         {"\x81", "\xEF\xBF\xBD"},                                                 // undefined in cp1252
         {"\xE2\x82", "\xC3\xA2\xE2\x80\x9A"},                                     // a cut sequence is cp1252
         {"\xC0\xAF", "\xC3\x80\xC2\xAF"},                                         // overlong: not UTF-8
+        {"\xE0\x80\xAF", "\xC3\xA0\xE2\x82\xAC\xC2\xAF"},                         // overlong in three bytes
+        {"\xF0\x82\x82\xAC", "\xC3\xB0\xE2\x80\x9A\xE2\x80\x9A\xC2\xAC"},         // overlong in four bytes
+        {"\xF4\x90\x80\x80", "\xC3\xB4\xEF\xBF\xBD\xE2\x82\xAC\xE2\x82\xAC"},     // beyond U+10FFFF
         {"\xED\xA0\x80", "\xC3\xAD\xC2\xA0\xE2\x82\xAC"},                         // a surrogate: not UTF-8
         {"\xF0\x9F\x8E\xB5 music", "\xF0\x9F\x8E\xB5 music"},                     // four bytes
     };

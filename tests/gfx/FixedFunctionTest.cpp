@@ -38,6 +38,46 @@ TEST(FixedFunction, UnboundTextureArgumentsSelectTheCurrentColour) {
     EXPECT_EQ(ops.colorArg1, DWORD(D3DTA_DIFFUSE));
 }
 
+TEST(FixedFunction, WithoutATextureOnlyOperationsThatReadItFallBack) {
+    // Which argument an operation reads decides: SELECTARG1 reads only the first,
+    // SELECTARG2 only the second, the others both; TEXTURE counts with any modifier bits.
+    // An operation that reads the missing texture becomes SELECTARG1(CURRENT); with a
+    // texture bound every operation stays as set.
+    struct Case {
+        const char* name;
+        DWORD op, arg1, arg2;
+        bool fallsBack;
+    } cases[] = {
+        {"select 1 of texture", D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE, true},
+        {"select 1 of diffuse", D3DTOP_SELECTARG1, D3DTA_DIFFUSE, D3DTA_TEXTURE, false},
+        {"select 2 of texture", D3DTOP_SELECTARG2, D3DTA_DIFFUSE, D3DTA_TEXTURE, true},
+        {"select 2 of diffuse", D3DTOP_SELECTARG2, D3DTA_TEXTURE, D3DTA_DIFFUSE, false},
+        {"modulate with texture second", D3DTOP_MODULATE, D3DTA_DIFFUSE, D3DTA_TEXTURE, true},
+        {"add with complemented texture", D3DTOP_ADD, D3DTA_TEXTURE | D3DTA_COMPLEMENT, D3DTA_DIFFUSE, true},
+        {"subtract without texture", D3DTOP_SUBTRACT, D3DTA_TFACTOR, D3DTA_DIFFUSE, false},
+    };
+    DummyTexture t;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (bool bound : {false, true}) {
+            DeviceState s;
+            s.setTexture(0, bound ? &t : nullptr);
+            s.setTextureStageState(0, D3DTSS_COLOROP, c.op);
+            s.setTextureStageState(0, D3DTSS_COLORARG1, c.arg1);
+            s.setTextureStageState(0, D3DTSS_COLORARG2, c.arg2);
+            s.setTextureStageState(0, D3DTSS_ALPHAOP, c.op);
+            s.setTextureStageState(0, D3DTSS_ALPHAARG1, c.arg1);
+            s.setTextureStageState(0, D3DTSS_ALPHAARG2, c.arg2);
+            const StageOps ops = effectiveStage0(s);
+            const bool replaced = c.fallsBack && !bound;
+            EXPECT_EQ(ops.colorOp, replaced ? DWORD(D3DTOP_SELECTARG1) : c.op) << "bound " << bound;
+            EXPECT_EQ(ops.colorArg1, replaced ? DWORD(D3DTA_CURRENT) : c.arg1) << "bound " << bound;
+            EXPECT_EQ(ops.alphaOp, replaced ? DWORD(D3DTOP_SELECTARG1) : c.op) << "bound " << bound;
+            EXPECT_EQ(ops.alphaArg1, replaced ? DWORD(D3DTA_CURRENT) : c.arg1) << "bound " << bound;
+        }
+    }
+}
+
 TEST(FixedFunction, LightsMoveIntoCameraSpaceAndOnlyEnabledOnesCount) {
     DeviceState s;
     Matrix view = Matrix::identity();

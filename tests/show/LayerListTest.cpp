@@ -65,13 +65,28 @@ TEST_F(ListFixture, LayersWithoutTimesAreNeverDrawn) {
 }
 
 TEST_F(ListFixture, SortsStablyByOrderNegativesFirst) {
-    add(3, 0, 10);
-    add(1, 0, 10);
-    add(2, 0, 10);
-    add(2, 0, 10);
-    add(-5, 0, 10);
-    add(10, 0, 10);
-    EXPECT_EQ(frame(1), (std::vector<int>{4, 1, 2, 3, 0, 5}));
+    // Equal orders keep creation order, however many share an order and wherever they
+    // start; the whole sort takes at most as many passes as there are layers.
+    struct Case {
+        const char* name;
+        std::vector<int> orders;    // of layers 0, 1, 2, ... in creation order
+        std::vector<int> drawn;     // layer numbers in drawing order
+    } cases[] = {
+        {"mixed", {3, 1, 2, 2, -5, 10}, {4, 1, 2, 3, 0, 5}},
+        {"three equal", {0, 0, 0}, {0, 1, 2}},
+        {"five equal", {7, 7, 7, 7, 7}, {0, 1, 2, 3, 4}},
+        {"three equal after a larger one", {5, 1, 1, 1}, {1, 2, 3, 0}},
+        {"three equal before a smaller one", {2, 2, 2, -1}, {3, 0, 1, 2}},
+        {"equal groups interleaved", {1, 0, 1, 0, 1, 0, 1}, {1, 3, 5, 0, 2, 4, 6}},
+        {"descending", {9, 8, 7, 6, 5, 4, 3, 2, 1, 0}, {9, 8, 7, 6, 5, 4, 3, 2, 1, 0}},
+        {"descending with repeats", {4, 4, 3, 3, 3, 2, 1, 1}, {6, 7, 5, 2, 3, 4, 0, 1}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        list = LayerList();
+        for (int order : c.orders) add(order, 0, 10);
+        EXPECT_EQ(frame(1), c.drawn);
+    }
 }
 
 TEST_F(ListFixture, CaptureOrdersAreNotDrawnWithoutACapture) {

@@ -100,14 +100,66 @@ TEST(SivSections, FieldsSitAtTheirFileOffsets) {
     EXPECT_EQ(k.bias, 8);
 }
 
-TEST(SivSections, CountsOfZeroOrLessAreEmptySections) {
-    SivFile file;
-    file.mainHeader = {{}, -1, 0, -100, -2147483647 - 1, -3, 0};
-    const std::vector<std::uint8_t> stream = buildSivStream(file, SivCounts::AsStored);
-    ASSERT_EQ(stream.size(), kSivMinimalStreamSize);
-    const SivFile parsed = parseSivStream(stream, "s");
-    EXPECT_TRUE(parsed.meshes.empty() && parsed.textures.empty() && parsed.materials.empty() &&
-                parsed.cameras.empty() && parsed.lights.empty() && parsed.tracks.empty());
+TEST(SivSections, EveryNegativeCountAlone) {
+    // Each case makes one count negative and leaves out the records it would count, so the
+    // stream is complete either way. A negative section or key count is an empty array; a
+    // negative vertex or face count is an underrun (as a byte count it exceeds any stream).
+    struct Case {
+        const char* what;
+        std::function<void(SivFile&)> forge;
+        bool underrun;
+    };
+    const Case cases[] = {
+        {"meshCount", [](SivFile& f) { f.mainHeader.meshCount = -1, f.meshes.clear(); }, false},
+        {"textureCount", [](SivFile& f) { f.mainHeader.textureCount = -2, f.textures.clear(); }, false},
+        {"materialCount", [](SivFile& f) { f.mainHeader.materialCount = -2147483647 - 1, f.materials.clear(); }, false},
+        {"cameraCount", [](SivFile& f) { f.mainHeader.cameraCount = -100, f.cameras.clear(); }, false},
+        {"lightCount", [](SivFile& f) { f.mainHeader.lightCount = -3, f.lights.clear(); }, false},
+        {"trackCount", [](SivFile& f) { f.mainHeader.trackCount = -1, f.tracks.clear(); }, false},
+        {"keyCount", [](SivFile& f) { f.tracks[0].header.keyCount = -9, f.tracks[0].keys.clear(); }, false},
+        {"vertexCount", [](SivFile& f) { f.meshes[0].header.vertexCount = -1, f.meshes[0].vertices.clear(); }, true},
+        {"faceCount", [](SivFile& f) { f.meshes[0].header.faceCount = -2, f.meshes[0].faces.clear(); }, true},
+        {"every section count at once",
+         [](SivFile& f) {
+             f.mainHeader = {{}, -1, -1, -100, -2147483647 - 1, -3, -1};
+             f.meshes.clear(), f.textures.clear(), f.materials.clear(), f.cameras.clear(), f.lights.clear();
+             f.tracks.clear();
+         },
+         false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SivFile file = smallScene();
+        file.mainHeader.meshCount = file.mainHeader.textureCount = file.mainHeader.materialCount = 1;
+        file.mainHeader.cameraCount = file.mainHeader.lightCount = file.mainHeader.trackCount = 1;
+        file.meshes[0].header.vertexCount = 4;
+        file.meshes[0].header.faceCount = 2;
+        file.tracks[0].header.keyCount = 2;
+        c.forge(file);
+        const std::vector<std::uint8_t> stream = buildSivStream(file, SivCounts::AsStored);
+        if (c.underrun) {
+            const Failure f = streamFailure(stream);
+            EXPECT_EQ(f.kind, Failure::Message);
+            EXPECT_EQ(f.text, kUnderrun);
+            continue;
+        }
+        SivFile parsed;
+        ASSERT_EQ(failureOf([&] { parsed = parseSivStream(stream, "s"); }).kind, Failure::None);
+        // Whatever was left in is read in full, and nothing else.
+        ASSERT_EQ(parsed.meshes.size(), file.meshes.size());
+        if (!file.meshes.empty()) {
+            EXPECT_TRUE(sameRecords(parsed.meshes[0].vertices, file.meshes[0].vertices));
+            EXPECT_TRUE(sameRecords(parsed.meshes[0].faces, file.meshes[0].faces));
+        }
+        EXPECT_TRUE(sameRecords(parsed.textures, file.textures));
+        EXPECT_TRUE(sameRecords(parsed.materials, file.materials));
+        EXPECT_TRUE(sameRecords(parsed.cameras, file.cameras));
+        EXPECT_TRUE(sameRecords(parsed.lights, file.lights));
+        ASSERT_EQ(parsed.tracks.size(), file.tracks.size());
+        if (!file.tracks.empty()) {
+            EXPECT_TRUE(sameRecords(parsed.tracks[0].keys, file.tracks[0].keys));
+        }
+    }
 }
 
 TEST(SivSections, TheStreamEndsExactlyAfterTheLastKey) {

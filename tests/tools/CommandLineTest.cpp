@@ -61,11 +61,25 @@ TEST_F(SivCommand, BuildThenInfoShowsWhatTheDescriptionAskedFor) {
     }
 }
 
+TEST_F(SivCommand, InfoShowsWindows1252TextureNamesAsUtf8) {
+    // Names inside SIV files come from Windows: 0xE5 is an a with a ring there.
+    zamp::SivFile file;
+    file.textures = {zamp::makeSivTextureEntry(1, "bl\xE5 \x80.png")};
+    zamp::writeBinaryFile(path("names.siv"), zamp::encodeSivFile(file));
+    const Outcome info = run("info '" + path("names.siv") + "'");
+    ASSERT_EQ(info.exitCode, 0) << info.err;
+    EXPECT_NE(info.out.find("[0] id 1: \"bl\xC3\xA5 \xE2\x82\xAC.png\""), std::string::npos) << info.out;
+}
+
 TEST_F(SivCommand, BadFilesGiveThePlayersMessageAndExitOne) {
     const Outcome missing = run("info '" + path("nothing.siv") + "'");
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_EQ(missing.err, path("nothing.siv") + " kan ikke \xC3\xA5pnes.\n") << "printed as UTF-8";
     EXPECT_TRUE(missing.out.empty());
+    // A file name that is not UTF-8 (0xE5 from Windows-1252) is shown as UTF-8 too.
+    const Outcome latin = run("info '" + path("bl\xE5.siv") + "'");
+    EXPECT_EQ(latin.exitCode, 1);
+    EXPECT_EQ(latin.err, path("bl\xC3\xA5.siv") + " kan ikke \xC3\xA5pnes.\n");
 
     writeText("raw.siv", "PSIV\x07");
     const Outcome raw = run("info '" + path("raw.siv") + "'");

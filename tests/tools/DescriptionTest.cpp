@@ -98,7 +98,11 @@ TEST(SivDescription, EverySectionReachesTheFile) {
     EXPECT_EQ(file.lights[0].kind, kSivLightSpot);
     EXPECT_EQ(file.lights[0].color.b, 0.25f);
     EXPECT_EQ(file.lights[1].kind, 3) << "numbers pass through, even unknown kinds";
-    EXPECT_EQ(file.lights[2].kind, kSivLightPoint);
+    EXPECT_EQ(file.lights[2].kind, kSivLightPoint) << "default kind";
+    EXPECT_EQ(file.lights[0].direction, (Vec3{0, -1, 0}));
+    EXPECT_EQ(file.lights[2].direction, (Vec3{0, 0, 1})) << "default direction";
+    EXPECT_EQ(file.lights[2].position, (Vec3{0, 0, 0})) << "default position";
+    EXPECT_EQ(file.lights[2].color.g, 1.0f) << "default colour white";
 
     ASSERT_EQ(file.tracks.size(), 3u);
     EXPECT_EQ(file.tracks[0].header.kind, kSivTrackPosition);

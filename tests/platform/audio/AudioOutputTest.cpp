@@ -29,6 +29,13 @@ TEST(AudioOutputTest, OpensTheDeviceAndElseTheSilentDriver) {
         EXPECT_TRUE(output->silent());
     }
     {
+        SCOPED_TRACE("the dummy driver, even when it is the one asked for, is silent");
+        ::setenv("SDL_AUDIODRIVER", "dummy", 1);
+        auto output = openAudioOutput(AudioTarget::DeviceOrSilent);
+        ASSERT_NE(output, nullptr);
+        EXPECT_TRUE(output->silent());
+    }
+    {
         SCOPED_TRACE("silent only: the working driver is not touched");
         DiskCapture capture;
         auto output = openAudioOutput(AudioTarget::SilentOnly);
