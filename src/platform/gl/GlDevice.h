@@ -1,5 +1,7 @@
 // The device on OpenGL 3.3 core. It stores the Direct3D state the player sets and, at each
-// draw, turns it into GL state (only what changed) and the fixed-function shader's inputs.
+// draw, turns it into GL state (only what changed) and the inputs of the fixed-function
+// program specialised to the state (GlFixedFunction), redoing only what the calls since the
+// last draw made stale.
 // Every surface is stored top row first, as Direct3D's are; `present` turns the back
 // buffer the right way up in the window. Needs a current GL context for its whole life.
 #pragma once
@@ -7,6 +9,8 @@
 #include "gfx/Device.h"
 #include "gfx/DeviceState.h"
 #include "gfx/FixedFunction.h"
+#include "platform/gl/GlFixedFunction.h"
+#include "platform/gl/GlGenericFixedFunction.h"
 #include "platform/gl/GlObjects.h"
 #include "platform/gl/GlResources.h"
 #include "platform/gl/GlStateCache.h"
@@ -24,45 +28,30 @@ public:
         std::function<void()> swap;
     };
 
-    // Throws an Error with the compiler's log when the context cannot run the shader.
+    // Throws an Error when the back buffer cannot be made. Programs are compiled at the
+    // first draw that needs them; one that does not compile throws an Error from that draw.
     GlDevice(int backBufferWidth, int backBufferHeight, PresentTarget presentTarget = {});
     ~GlDevice() override;
+
+    // Specialised: a program per shape of the state (the default). Generic: the one program
+    // that reads every choice from its block, kept as the reference for pixel comparisons.
+    enum class ShaderPath { Specialised, Generic };
+    void setShaderPath(ShaderPath path);
 
     void clear(DWORD flags, D3DCOLOR color, float z, DWORD stencil) override;
     bool beginScene() override;
     void endScene() override;
     void present() override;
 
-    void setRenderState(D3DRENDERSTATETYPE state, DWORD value) override {
-        ++deviceCalls_;
-        state_.setRenderState(state, value);
-    }
+    void setRenderState(D3DRENDERSTATETYPE state, DWORD value) override;
     DWORD renderState(D3DRENDERSTATETYPE state) const override { return state_.renderState(state); }
-    void setTransform(DWORD type, const Matrix& m) override {
-        ++deviceCalls_;
-        state_.setTransform(type, m);
-    }
+    void setTransform(DWORD type, const Matrix& m) override;
     const Matrix& transform(DWORD type) const override { return state_.transform(type); }
-    bool setLight(DWORD index, const Light& light) override {
-        ++deviceCalls_;
-        return state_.setLight(index, light);
-    }
-    void lightEnable(DWORD index, bool enable) override {
-        ++deviceCalls_;
-        state_.lightEnable(index, enable);
-    }
-    void setMaterial(const Material& m) override {
-        ++deviceCalls_;
-        state_.setMaterial(m);
-    }
-    void setTexture(DWORD stage, Texture* t) override {
-        ++deviceCalls_;
-        state_.setTexture(stage, t);
-    }
-    void setTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) override {
-        ++deviceCalls_;
-        state_.setTextureStageState(stage, type, value);
-    }
+    bool setLight(DWORD index, const Light& light) override;
+    void lightEnable(DWORD index, bool enable) override;
+    void setMaterial(const Material& m) override;
+    void setTexture(DWORD stage, Texture* t) override;
+    void setTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) override;
 
     bool setRenderTarget(DWORD index, Surface* surface) override;
     Surface* renderTarget(DWORD index) override;
@@ -76,6 +65,8 @@ public:
     Counters counters() const override { return {deviceCalls_, cache_.calls()}; }
 
     const DeviceState& state() const { return state_; }
+    // Programs compiled so far (specialised path).
+    std::size_t programCount() const { return fixedFunction_.programCount(); }
 
 private:
     void bindTarget();
@@ -84,10 +75,9 @@ private:
     DeviceState state_;
     GlStateCache cache_;
     PresentTarget presentTarget_;
-    gl::ProgramName program_;
-    gl::BufferName uniformBuffer_;
-    FixedFunctionBlock lastBlock_{};
-    bool blockUploaded_ = false;
+    GlFixedFunction fixedFunction_;
+    std::unique_ptr<GlGenericFixedFunction> generic_; // made when first chosen
+    bool genericPath_ = false;
     std::unique_ptr<GlSurface> backBuffer_;
     GlSurface* target_ = nullptr;
     bool inScene_ = false;

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 namespace zamp {
 namespace {
@@ -258,6 +259,59 @@ TEST_F(DeviceFixture, TextureStageWithAndWithoutTexture) {
     EXPECT_RGB(pixelAt(img, 40, 8), 255, 0, 0);
     EXPECT_RGB(pixelAt(img, 56, 8), 0, 255, 0);
     EXPECT_RGB(pixelAt(img, 40, 56), 0, 0, 128);
+}
+
+TEST_F(DeviceFixture, DrawsUploadOnlyTheInputsThatChanged) {
+    const Mesh& quad = rect(8, 8, 24, 24);
+    material({1, 0, 0, 1});
+    d.drawSubset(quad, 0);
+    auto callsFor = [&](const std::function<void()>& changes) {
+        const auto before = d.counters();
+        changes();
+        d.drawSubset(quad, 0);
+        const auto after = d.counters();
+        return after.backendCalls - before.backendCalls;
+    };
+    // Nothing changed: the draw call alone.
+    EXPECT_EQ(callsFor([] {}), 1u);
+    // A new world matrix: its rows, then the draw.
+    EXPECT_EQ(callsFor([&] { d.setTransform(D3DTS_WORLD, matrixTranslation(4, 0, 0)); }), 2u);
+    // What a scene layer sets again before each mesh, unchanged, with a new world matrix.
+    EXPECT_EQ(callsFor([&] {
+                  material({1, 0, 0, 1});
+                  d.setTexture(0, nullptr);
+                  d.setRenderState(D3DRS_LIGHTING, 1);
+                  d.setRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
+                  d.setTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+                  d.setTransform(D3DTS_WORLD, matrixTranslation(8, 0, 0));
+              }),
+              2u);
+    // A new material alone: its rows; with a new matrix: both in one upload.
+    EXPECT_EQ(callsFor([&] { material({0, 1, 0, 1}); }), 2u);
+    EXPECT_EQ(callsFor([&] {
+                  material({0, 0, 1, 1});
+                  d.setTransform(D3DTS_WORLD, matrixTranslation(12, 0, 0));
+              }),
+              2u);
+    // Fog colour belongs to the frame block: one upload of the block (bind and data).
+    EXPECT_EQ(callsFor([&] { d.setRenderState(D3DRS_FOGCOLOR, 0xFF00FF00); }), 3u);
+}
+
+TEST_F(DeviceFixture, ProgramsAreMadeOncePerShape) {
+    const Mesh& quad = rect(0, 0, 64, 64);
+    material({}, {}, {1, 1, 1, 1});
+    d.drawSubset(quad, 0);
+    const std::size_t first = d.programCount();
+    d.setRenderState(D3DRS_ALPHATESTENABLE, 1);
+    d.setRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATER);
+    d.drawSubset(quad, 0);
+    EXPECT_EQ(d.programCount(), first + 1);
+    d.setRenderState(D3DRS_ALPHATESTENABLE, 0);
+    d.drawSubset(quad, 0);
+    d.setRenderState(D3DRS_ALPHATESTENABLE, 1);
+    d.drawSubset(quad, 0);
+    EXPECT_EQ(d.programCount(), first + 1);
+    EXPECT_RGB(probe(32, 32), 255, 255, 255); // and it still draws
 }
 
 TEST_F(DeviceFixture, LightsBeyondEightAreIgnoredInEnablingOrder) {
