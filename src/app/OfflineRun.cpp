@@ -1,9 +1,9 @@
 #include "app/OfflineRun.h"
 
 #include "app/DemoApp.h"
+#include "app/PngFrameWriter.h"
 #include "core/Error.h"
 #include "gfx/Device.h"
-#include "platform/ImageFiles.h"
 #include "show/Show.h"
 
 #include <algorithm>
@@ -45,18 +45,31 @@ void renderFrames(DemoApp& app, const CommandLine& cl, const std::string& outDir
         }
     }
 
+    // Frame k is drawn while frame k - 1 is read back and written on the writer's threads.
+    Device& device = *app.device;
+    PngFrameWriter writer(PngFrameWriter::suitableWorkers());
+    // A readback still running when drawing fails must end before its buffer goes.
+    struct FinishReadbacks {
+        Device& device;
+        ~FinishReadbacks() { device.finishReadbacks(); }
+    } finishFirst{device};
     const bool progress = isatty(STDERR_FILENO);
     auto began = std::chrono::steady_clock::now();
     for (std::size_t k = 0; k < times.size(); ++k) {
         app.demoTime = times[k];
         app.renderFrame();
-        app.imageFiles->writePng(framePath(outDir, long(k)), app.device->readRenderTarget());
+        device.finishReadbacks();
+        if (k > 0) writer.write(framePath(outDir, long(k - 1)));
+        device.startReadback(writer.buffer());
         if (progress) {
             double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
             std::fprintf(stderr, "\rframe %zu/%zu  t=%.3f s  %.1f frames/s ", k + 1, times.size(), times[k],
                          seconds > 0 ? double(k + 1) / seconds : 0.0);
         }
     }
+    device.finishReadbacks();
+    if (!times.empty()) writer.write(framePath(outDir, long(times.size() - 1)));
+    writer.finish();
     if (progress && !times.empty()) std::fputc('\n', stderr);
 }
 

@@ -227,14 +227,17 @@ void GlDevice::drawSubset(const Mesh& mesh, DWORD attribute) {
 }
 
 RgbImage GlDevice::readRenderTarget() {
-    bindTarget();
     RgbImage image;
-    image.width = target_->width();
-    image.height = target_->height();
-    image.pixels.resize(std::size_t(image.width) * image.height * 3);
-    glReadPixels(0, 0, image.width, image.height, GL_RGB, GL_UNSIGNED_BYTE, image.pixels.data());
-    cache_.count();
+    startReadback(image);
+    finishReadbacks();
     return image;
 }
+
+void GlDevice::startReadback(RgbImage& into) {
+    bindTarget();
+    readback_.start(target_->width(), target_->height(), into);
+}
+
+void GlDevice::finishReadbacks() { readback_.finishAll(); }
 
 } // namespace zamp

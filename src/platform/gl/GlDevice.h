@@ -12,6 +12,7 @@
 #include "platform/gl/GlFixedFunction.h"
 #include "platform/gl/GlGenericFixedFunction.h"
 #include "platform/gl/GlObjects.h"
+#include "platform/gl/GlReadback.h"
 #include "platform/gl/GlResources.h"
 #include "platform/gl/GlStateCache.h"
 
@@ -58,6 +59,9 @@ public:
     std::unique_ptr<Texture> createTexture(int width, int height, DWORD usage, D3DFORMAT format) override;
     void drawSubset(const Mesh& mesh, DWORD attribute) override;
     RgbImage readRenderTarget() override;
+    // Through pixel buffer objects: the pixels are copied aside when the frame is drawn.
+    void startReadback(RgbImage& into) override;
+    void finishReadbacks() override;
 
     void finish() override { glFinish(); }
     // Device calls are what a translation without a state cache would turn into at least as
@@ -78,6 +82,7 @@ private:
     GlFixedFunction fixedFunction_;
     std::unique_ptr<GlGenericFixedFunction> generic_; // made when first chosen
     bool genericPath_ = false;
+    GlReadback readback_{cache_};
     std::unique_ptr<GlSurface> backBuffer_;
     GlSurface* target_ = nullptr;
     bool inScene_ = false;

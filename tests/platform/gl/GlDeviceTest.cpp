@@ -297,6 +297,39 @@ TEST_F(DeviceFixture, DrawsUploadOnlyTheInputsThatChanged) {
     EXPECT_EQ(callsFor([&] { d.setRenderState(D3DRS_FOGCOLOR, 0xFF00FF00); }), 3u);
 }
 
+TEST_F(DeviceFixture, ReadbacksKeepThePixelsOfWhenTheyBegan) {
+    // Three frames drawn one after another, each read back before the next is drawn and
+    // all taken out at the end: every picture is its own frame's.
+    const D3DCOLOR colours[] = {0xFF102030, 0xFFC08040, 0xFF00FF7F};
+    RgbImage frames[3];
+    for (int i = 0; i < 3; ++i) {
+        d.clear(D3DCLEAR_TARGET, colours[i], 1, 0);
+        material({}, {}, {1, 1, 1, 1});
+        d.drawSubset(rect(float(8 * i), 0, float(8 * i + 8), 8), 0);
+        d.startReadback(frames[i]);
+    }
+    d.finishReadbacks();
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_EQ(frames[i].width, kSize);
+        ASSERT_EQ(frames[i].height, kSize);
+        const Rgb background{int(colours[i] >> 16 & 0xFF), int(colours[i] >> 8 & 0xFF), int(colours[i] & 0xFF)};
+        EXPECT_RGB(pixelAt(frames[i], 40, 40), background.r, background.g, background.b);
+        EXPECT_RGB(pixelAt(frames[i], 8 * i + 4, 4), 255, 255, 255); // top row first
+        EXPECT_RGB(pixelAt(frames[i], (8 * i + 12) % kSize, 4), background.r, background.g, background.b);
+    }
+    // More readbacks than the device keeps buffers for: the oldest are finished on the way.
+    std::vector<RgbImage> many(7);
+    for (std::size_t i = 0; i < many.size(); ++i) {
+        d.clear(D3DCLEAR_TARGET, 0xFF000000 | D3DCOLOR(i * 30), 1, 0);
+        d.startReadback(many[i]);
+    }
+    d.finishReadbacks();
+    for (std::size_t i = 0; i < many.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_RGB(pixelAt(many[i], 1, 1), 0, 0, int(i * 30));
+    }
+}
+
 TEST_F(DeviceFixture, ProgramsAreMadeOncePerShape) {
     const Mesh& quad = rect(0, 0, 64, 64);
     material({}, {}, {1, 1, 1, 1});
