@@ -197,24 +197,19 @@ int main(int argc, char** argv) try {
     std::printf("renderer %s; %g vertices and %g faces per draw; median of %d interleaved rounds\n", renderer.c_str(),
                 verticesPerDraw, facesPerDraw, o.rounds);
     std::printf("%-7s %6s | %-29s | %-29s\n", "", "", "nothing on screen", "full frame");
-    std::printf("%-7s %6s | %9s %9s %9s | %9s %9s %9s\n", "", "draws", "zamp cpu", "raw cpu", "ratio", "zamp cpu", "raw cpu",
-                "ratio");
-    for (int c = 0; c < 4; ++c) {
-        std::printf("%-7s %6d |", "ms", kLayerCounts[c] * kMeshesPerLayer);
-        for (int v = 0; v < 2; ++v) {
-            Timing z = zamp.median(v, c), r = raw.median(v, c);
-            std::printf(" %9.2f %9.2f %9.2f |", z.cpu, r.cpu, z.cpu / r.cpu);
+    std::printf("%-7s %6s | %9s %9s %9s | %9s %9s %9s\n", "", "draws", "zamp", "raw GL", "ratio", "zamp", "raw GL", "ratio");
+    auto printRows = [&](const char* unit, double Timing::*field) {
+        for (int c = 0; c < 4; ++c) {
+            std::printf("%-7s %6d |", unit, kLayerCounts[c] * kMeshesPerLayer);
+            for (int v = 0; v < 2; ++v) {
+                const double z = zamp.median(v, c).*field, r = raw.median(v, c).*field;
+                std::printf(" %9.2f %9.2f %9.2f |", z, r, z / r);
+            }
+            std::printf("\n");
         }
-        std::printf("\n");
-    }
-    for (int c = 0; c < 4; ++c) {
-        std::printf("%-7s %6d |", "wall ms", kLayerCounts[c] * kMeshesPerLayer);
-        for (int v = 0; v < 2; ++v) {
-            Timing z = zamp.median(v, c), r = raw.median(v, c);
-            std::printf(" %9.2f %9.2f %9.2f |", z.wall, r.wall, z.wall / r.wall);
-        }
-        std::printf("\n");
-    }
+    };
+    printRows("cpu ms", &Timing::cpu);
+    printRows("wall ms", &Timing::wall);
     for (int v = 0; v < 2; ++v) {
         auto [zs, zi] = zamp.fit(v);
         auto [rs, ri] = raw.fit(v);

@@ -71,24 +71,27 @@ int putActiveLights(const DeviceState& s, FixedFunctionLight (&out)[kMaxActiveLi
     return count;
 }
 
-void putPixelShift(int targetWidth, int targetHeight, float (&out)[4]) {
-    // 63/128 of a pixel keeps the top-left fill rule on exact ties.
-    constexpr float k = 63.0f / 64.0f;
-    out[0] = targetWidth > 0 ? k / targetWidth : 0;
-    out[1] = targetHeight > 0 ? -k / targetHeight : 0;
-}
-
-void buildFixedFunctionFrame(const DeviceState& s, int targetWidth, int targetHeight, FixedFunctionFrame& out) {
-    std::memset(&out, 0, sizeof out);
-    std::memcpy(out.projection, s.transform(D3DTS_PROJECTION).m, sizeof out.projection);
+void putFixedFunctionConstants(const DeviceState& s, int targetWidth, int targetHeight, FixedFunctionConstants& out) {
     put(out.globalAmbient, colorValue(s.renderState(D3DRS_AMBIENT)));
     put(out.fogColor, colorValue(s.renderState(D3DRS_FOGCOLOR)));
     out.fogParams[0] = bitsFloat(s.renderState(D3DRS_FOGSTART));
     out.fogParams[1] = bitsFloat(s.renderState(D3DRS_FOGEND));
     out.fogParams[2] = bitsFloat(s.renderState(D3DRS_FOGDENSITY));
-    putPixelShift(targetWidth, targetHeight, out.pixelShift);
+    out.fogParams[3] = 0;
+    // Direct3D samples pixel centres at integer coordinates: every vertex moves just under
+    // half a pixel right and down (63/128 keeps the top-left fill rule on exact ties).
+    constexpr float k = 63.0f / 64.0f;
+    out.pixelShift[0] = targetWidth > 0 ? k / targetWidth : 0;
+    out.pixelShift[1] = targetHeight > 0 ? -k / targetHeight : 0;
+    out.pixelShift[2] = 0;
     out.pixelShift[3] = float(s.renderState(D3DRS_ALPHAREF) & 0xFF);
     put(out.textureFactor, colorValue(s.renderState(D3DRS_TEXTUREFACTOR)));
+}
+
+void buildFixedFunctionFrame(const DeviceState& s, int targetWidth, int targetHeight, FixedFunctionFrame& out) {
+    std::memset(&out, 0, sizeof out);
+    std::memcpy(out.projection, s.transform(D3DTS_PROJECTION).m, sizeof out.projection);
+    putFixedFunctionConstants(s, targetWidth, targetHeight, out.constants);
     if (s.renderState(D3DRS_LIGHTING)) putActiveLights(s, out.lights);
 }
 

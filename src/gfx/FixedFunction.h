@@ -21,14 +21,21 @@ struct FixedFunctionLight {
 };
 static_assert(sizeof(FixedFunctionLight) == 7 * 16);
 
-// Mirrors the std140 uniform block FixedFunctionFrame: only vec4 and mat4 members.
-struct FixedFunctionFrame {
-    float projection[16];
+// The values a scene layer sets once, five vec4 in a row in both the frame block and the
+// generic block.
+struct FixedFunctionConstants {
     float globalAmbient[4];
     float fogColor[4];
     float fogParams[4];  // start, end, density, unused
-    float pixelShift[4]; // x and y shift per unit of clip w, unused, alpha reference 0..255
+    float pixelShift[4]; // x and y shift per unit of clip w, (the generic block's specular power), alpha reference 0..255
     float textureFactor[4];
+};
+void putFixedFunctionConstants(const DeviceState& state, int targetWidth, int targetHeight, FixedFunctionConstants& out);
+
+// Mirrors the std140 uniform block FixedFunctionFrame: only vec4 and mat4 members.
+struct FixedFunctionFrame {
+    float projection[16];
+    FixedFunctionConstants constants;
     FixedFunctionLight lights[kMaxActiveLights]; // the active ones, in enabling order
 };
 static_assert(sizeof(FixedFunctionFrame) == 64 + 5 * 16 + kMaxActiveLights * sizeof(FixedFunctionLight));
@@ -69,9 +76,5 @@ StageOps effectiveStage0(const DeviceState& state);
 
 // The active lights of `state` moved into the camera space of its view; returns their count.
 int putActiveLights(const DeviceState& state, FixedFunctionLight (&out)[kMaxActiveLights]);
-
-// Direct3D samples pixel centres at integer coordinates: every vertex moves just under half
-// a pixel right and down. The shift per unit of clip w, x and y.
-void putPixelShift(int targetWidth, int targetHeight, float (&out)[4]);
 
 } // namespace zamp

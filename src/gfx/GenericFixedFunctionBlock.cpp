@@ -26,16 +26,8 @@ void buildGenericFixedFunctionBlock(const DeviceState& s, int targetWidth, int t
     put(out.materialAmbient, m.ambient);
     put(out.materialSpecular, m.specular);
     put(out.materialEmissive, m.emissive);
-    put(out.globalAmbient, colorValue(s.renderState(D3DRS_AMBIENT)));
-    put(out.fogColor, colorValue(s.renderState(D3DRS_FOGCOLOR)));
-    out.fogParams[0] = bitsFloat(s.renderState(D3DRS_FOGSTART));
-    out.fogParams[1] = bitsFloat(s.renderState(D3DRS_FOGEND));
-    out.fogParams[2] = bitsFloat(s.renderState(D3DRS_FOGDENSITY));
-
-    putPixelShift(targetWidth, targetHeight, out.pixelShift);
-    out.pixelShift[2] = m.power;
-    out.pixelShift[3] = float(s.renderState(D3DRS_ALPHAREF) & 0xFF);
-    put(out.textureFactor, colorValue(s.renderState(D3DRS_TEXTUREFACTOR)));
+    putFixedFunctionConstants(s, targetWidth, targetHeight, out.constants);
+    out.constants.pixelShift[2] = m.power;
 
     out.flags[0] = s.renderState(D3DRS_LIGHTING) != 0;
     out.flags[1] = s.renderState(D3DRS_SPECULARENABLE) != 0;

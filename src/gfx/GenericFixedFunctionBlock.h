@@ -17,11 +17,7 @@ struct GenericFixedFunctionBlock {
     float materialAmbient[4];
     float materialSpecular[4];
     float materialEmissive[4];
-    float globalAmbient[4];
-    float fogColor[4];
-    float fogParams[4];   // start, end, density, unused
-    float pixelShift[4];  // x and y shift per unit of clip w, specular power, alpha reference 0..255
-    float textureFactor[4];
+    FixedFunctionConstants constants; // with the specular power in pixelShift[2]
     std::int32_t flags[4];      // lighting, specular enable, local viewer, light count
     std::int32_t fogFlags[4];   // fog mode (-1 off, 0 from specular alpha, 1 exp, 2 exp2, 3 linear), range fog, alpha func (0 no test), texture bound
     std::int32_t colorStage[4]; // op, arg1, arg2, unused

@@ -1,36 +1,16 @@
 // Drawing a frame must not touch the heap: a show runs for minutes at hundreds of frames per
-// second, and the player's frame is fixed work. This file replaces the global allocator of
-// the test program to count the calls made on the drawing thread, the driver's included.
+// second, and the player's frame is fixed work. The test program counts the heap allocations
+// made on the drawing thread (support/AllocationCounter.h), the driver's included.
 #include "app/DemoApp.h"
 #include "show/Show.h"
+#include "support/AllocationCounter.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <new>
 #include <vector>
 
-namespace {
-thread_local long allocations = 0;
-}
-
-#if defined(__GNUC__) && !defined(__clang__)
-// GCC may match the free() below against an inlined new expression and warn; both sides of
-// this allocator are malloc and free.
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-#endif
-
-void* operator new(std::size_t size) {
-    ++allocations;
-    if (void* p = std::malloc(size ? size : 1)) {
-        return p;
-    }
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { ::operator delete(p); }
 
 namespace zamp {
 namespace {
@@ -57,12 +37,12 @@ TEST(FrameAllocations, FramesOfTheExampleShowAllocateNothingOnceEachStateWasDraw
     // program per shape, the driver's code for each combination of program and state. Two
     // of them, as state carries over from one frame to the next: the second pass starts
     // after the show's last frame, the first after nothing.
-    const long before = allocations;
+    const long before = zamp::test::allocationsOnThisThread();
     drawAll();
     drawAll();
-    const long warm = allocations;
+    const long warm = zamp::test::allocationsOnThisThread();
     drawAll();
-    EXPECT_EQ(allocations - warm, 0) << "over " << times.size() << " frames";
+    EXPECT_EQ(zamp::test::allocationsOnThisThread() - warm, 0) << "over " << times.size() << " frames";
     // The count sees the device's own allocations: the first pass made some.
     EXPECT_GT(warm - before, 0);
 }

@@ -68,9 +68,9 @@ TEST(FixedFunction, FrameBlockHoldsEnabledLightsInCameraSpace) {
     EXPECT_FLOAT_EQ(f.lights[0].spot[0], std::cos(0.5f));
     EXPECT_FLOAT_EQ(f.lights[0].spot[1], std::cos(1.0f));
     EXPECT_FLOAT_EQ(f.lights[1].diffuse[0], 0); // one light only
-    EXPECT_FLOAT_EQ(f.pixelShift[0], 63.0f / 64 / 640);
-    EXPECT_FLOAT_EQ(f.pixelShift[1], -63.0f / 64 / 480);
-    EXPECT_FLOAT_EQ(f.pixelShift[3], 0x81);
+    EXPECT_FLOAT_EQ(f.constants.pixelShift[0], 63.0f / 64 / 640);
+    EXPECT_FLOAT_EQ(f.constants.pixelShift[1], -63.0f / 64 / 480);
+    EXPECT_FLOAT_EQ(f.constants.pixelShift[3], 0x81);
     // Without lighting the block carries no lights.
     s.setRenderState(D3DRS_LIGHTING, 0);
     buildFixedFunctionFrame(s, 640, 480, f);
@@ -281,27 +281,30 @@ TEST(FixedFunction, StateChangesMarkEveryInputTheyAlter) {
     }
 }
 
-TEST(FixedFunction, LightsMoveIntoCameraSpaceAndOnlyEnabledOnesCount) {
+TEST(FixedFunction, GenericBlockCarriesWhatTheFrameBlockCarries) {
     DeviceState s;
-    Matrix view = Matrix::identity();
-    view.m[3][0] = 5; // the camera sits at x = -5
-    s.setTransform(D3DTS_VIEW, view);
+    s.setTransform(D3DTS_VIEW, matrixTranslation(5, 0, 1));
     Light l{};
     l.type = D3DLIGHT_POINT;
     l.position = {1, 2, 3};
     l.range = 100;
-    l.theta = 1, l.phi = 2;
     s.setLight(3, l);
     s.lightEnable(3, true);
-    s.lightEnable(1, false); // never set, not enabled: nothing
+    s.lightEnable(0, true);
+    s.setRenderState(D3DRS_FOGCOLOR, 0xFF123456);
+    Material m{};
+    m.power = 9;
+    s.setMaterial(m);
     GenericFixedFunctionBlock b;
+    FixedFunctionFrame f;
     buildGenericFixedFunctionBlock(s, 640, 480, b);
-    ASSERT_EQ(b.flags[3], 1);
-    EXPECT_FLOAT_EQ(b.lights[0].position[0], 6);
-    EXPECT_FLOAT_EQ(b.lights[0].position[3], float(D3DLIGHT_POINT));
-    EXPECT_FLOAT_EQ(b.lights[0].spot[0], std::cos(0.5f));
-    EXPECT_FLOAT_EQ(b.pixelShift[0], 63.0f / 64 / 640);
-    EXPECT_FLOAT_EQ(b.pixelShift[1], -63.0f / 64 / 480);
+    buildFixedFunctionFrame(s, 640, 480, f);
+    EXPECT_EQ(b.flags[3], 2);
+    EXPECT_EQ(std::memcmp(b.lights, f.lights, sizeof f.lights), 0);
+    EXPECT_EQ(std::memcmp(b.projection, f.projection, sizeof f.projection), 0);
+    EXPECT_EQ(b.constants.pixelShift[2], 9.0f);
+    b.constants.pixelShift[2] = 0;
+    EXPECT_EQ(std::memcmp(&b.constants, &f.constants, sizeof f.constants), 0);
 }
 
 TEST(FixedFunction, RejectedLightsKeepTheOldOneAndEnablingCreatesTheDefault) {
@@ -336,7 +339,7 @@ TEST(FixedFunction, FogAndAlphaTestFlags) {
     EXPECT_EQ(b.fogFlags[0], int(D3DFOG_LINEAR));
     EXPECT_EQ(b.fogFlags[1], 1);
     EXPECT_EQ(b.fogFlags[2], int(D3DCMP_GREATEREQUAL));
-    EXPECT_EQ(b.pixelShift[3], 1.0f);
+    EXPECT_EQ(b.constants.pixelShift[3], 1.0f);
 }
 
 } // namespace
