@@ -28,14 +28,20 @@ std::unique_ptr<Mesh> buildSivMesh(const SivMesh& source, const std::string& pat
     // other vertex, or leave the mesh library to fail later without saying where: refuse it
     // here, naming the face.
     std::vector<std::uint32_t> indices(faceCount * 3);
+    bool outside = false; // looked for in one pass without branches; the face is found after
     for (std::size_t f = 0; f < faceCount; ++f) {
         for (std::size_t k = 0; k < 3; ++k) {
-            const std::int32_t index = source.faces[f].indices[k];
+            const auto index = static_cast<std::uint32_t>(source.faces[f].indices[k]); // negative: huge
+            outside |= index >= vertexCount;
+            indices[f * 3 + k] = index;
+        }
+    }
+    for (std::size_t f = 0; outside && f < faceCount; ++f) {
+        for (std::int32_t index : source.faces[f].indices) {
             if (index < 0 || static_cast<std::size_t>(index) >= vertexCount)
                 throw Error(meshMessage(path, meshIndex,
                                   "face " + std::to_string(f) + " uses vertex " + std::to_string(index) +
                                       ", but the mesh has " + std::to_string(vertexCount) + " vertices."));
-            indices[f * 3 + k] = static_cast<std::uint32_t>(index);
         }
     }
     // The mesh vertex is the first 32 bytes of the file's: position, normal, u, v. The
