@@ -1,9 +1,8 @@
 // PNG files of RGB pictures, made for speed rather than size: every row is stored as its
 // difference from the row above (PNG's "up" filter) and deflated at zlib's fastest level:
 // on rendered frames three to five times faster than the usual settings, for files up to
-// twice as large. An
-// encoder keeps its buffers from one picture to the next, so encoding frame after frame of
-// one size allocates nothing; each thread needs its own.
+// twice as large. An encoder keeps its buffers from one picture to the next, so encoding
+// frame after frame of one size allocates nothing; each thread needs its own.
 #pragma once
 
 #include "gfx/Pixels.h"
