@@ -12,6 +12,7 @@
 #include "IdleDevice.h"
 
 #include "gfx/D3DXMath.h"
+#include "platform/gl/GlObjects.h"
 #include "platform/Platform.h"
 #include "show/Scene.h"
 #include "show/ScenePlayback.h"
@@ -27,6 +28,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <memory>
 #include <numeric>
 #include <stdexcept>
 #include <string>
@@ -134,15 +136,15 @@ Options parse(int argc, char** argv) {
     return o;
 }
 
-GLuint compile(GLenum type, const char* source) {
-    GLuint shader = glCreateShader(type);
-    glShaderSource(shader, 1, &source, nullptr);
-    glCompileShader(shader);
+gl::ShaderName compile(GLenum type, const char* source) {
+    gl::ShaderName shader(glCreateShader(type));
+    glShaderSource(shader.get(), 1, &source, nullptr);
+    glCompileShader(shader.get());
     GLint ok = 0;
-    glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
+    glGetShaderiv(shader.get(), GL_COMPILE_STATUS, &ok);
     if (!ok) {
         char log[2048] = {};
-        glGetShaderInfoLog(shader, sizeof log, nullptr, log);
+        glGetShaderInfoLog(shader.get(), sizeof log, nullptr, log);
         throw std::runtime_error(std::string("shader: ") + log);
     }
     return shader;
@@ -160,7 +162,8 @@ Vec3 directionInView(const Vec3& d, const Matrix& m) {
 }
 
 struct GpuMesh {
-    GLuint vao = 0;
+    gl::VertexArrayName vao;
+    gl::BufferName vertices, indices;
     GLsizei count = 0;
     GLenum type = GL_UNSIGNED_SHORT;
     const SceneMesh* source = nullptr;
@@ -172,28 +175,27 @@ public:
         if (scene.lights.size() != 3 || scene.lights[0].light.type != D3DLIGHT_DIRECTIONAL ||
             scene.lights[1].light.type != D3DLIGHT_POINT || scene.lights[2].light.type != D3DLIGHT_SPOT)
             throw std::runtime_error("the shader is written for a directional, a point and a spot light");
-        GLuint vs = compile(GL_VERTEX_SHADER, kVertexShader), fs = compile(GL_FRAGMENT_SHADER, kFragmentShader);
-        program_ = glCreateProgram();
-        glAttachShader(program_, vs);
-        glAttachShader(program_, fs);
-        glLinkProgram(program_);
-        glUseProgram(program_);
-        drawLocation_ = glGetUniformLocation(program_, "draw");
-        layerLocation_ = glGetUniformLocation(program_, "layer");
+        const gl::ShaderName vs = compile(GL_VERTEX_SHADER, kVertexShader);
+        const gl::ShaderName fs = compile(GL_FRAGMENT_SHADER, kFragmentShader);
+        program_ = gl::ProgramName(glCreateProgram());
+        glAttachShader(program_.get(), vs.get());
+        glAttachShader(program_.get(), fs.get());
+        glLinkProgram(program_.get());
+        glUseProgram(program_.get());
+        drawLocation_ = glGetUniformLocation(program_.get(), "draw");
+        layerLocation_ = glGetUniformLocation(program_.get(), "layer");
 
         // The target zamp draws into: RGB colour and a 16-bit depth buffer.
-        glGenTextures(1, &color_);
-        glBindTexture(GL_TEXTURE_2D, color_);
+        color_ = gl::makeTexture();
+        glBindTexture(GL_TEXTURE_2D, color_.get());
         glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, kWidth, kHeight, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
-        GLuint depth;
-        glGenRenderbuffers(1, &depth);
-        glBindRenderbuffer(GL_RENDERBUFFER, depth);
+        depth_ = gl::makeRenderbuffer();
+        glBindRenderbuffer(GL_RENDERBUFFER, depth_.get());
         glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT16, kWidth, kHeight);
-        GLuint fbo;
-        glGenFramebuffers(1, &fbo);
-        glBindFramebuffer(GL_FRAMEBUFFER, fbo);
-        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, color_, 0);
-        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth);
+        framebuffer_ = gl::makeFramebuffer();
+        glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_.get());
+        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, color_.get(), 0);
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth_.get());
         glViewport(0, 0, kWidth, kHeight);
 
         for (const auto& m : scene.meshes) meshes_.push_back(upload(*m));
@@ -245,7 +247,7 @@ public:
                     count = 10;
                 }
                 glUniform4fv(drawLocation_, count, draw);
-                glBindVertexArray(mesh.vao);
+                glBindVertexArray(mesh.vao.get());
                 glDrawElements(GL_TRIANGLES, mesh.count, mesh.type, nullptr);
                 calls += 3;
             }
@@ -264,14 +266,14 @@ private:
     static GpuMesh upload(const SceneMesh& m) {
         GpuMesh g;
         g.source = &m;
-        glGenVertexArrays(1, &g.vao);
-        glBindVertexArray(g.vao);
-        GLuint buffers[2];
-        glGenBuffers(2, buffers);
-        glBindBuffer(GL_ARRAY_BUFFER, buffers[0]);
+        g.vao = gl::makeVertexArray();
+        glBindVertexArray(g.vao.get());
+        g.vertices = gl::makeBuffer();
+        g.indices = gl::makeBuffer();
+        glBindBuffer(GL_ARRAY_BUFFER, g.vertices.get());
         auto vs = m.mesh->vertices();
         glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(vs.size_bytes()), vs.data(), GL_STATIC_DRAW);
-        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffers[1]);
+        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, g.indices.get());
         if (m.mesh->has32BitIndices()) {
             auto is = m.mesh->indices32();
             glBufferData(GL_ELEMENT_ARRAY_BUFFER, GLsizeiptr(is.size_bytes()), is.data(), GL_STATIC_DRAW);
@@ -321,9 +323,19 @@ private:
 
     const Options& options_;
     const Scene& scene_;
-    GLuint program_ = 0, color_ = 0;
+    gl::ProgramName program_;
+    gl::TextureName color_;
+    gl::RenderbufferName depth_;
+    gl::FramebufferName framebuffer_;
     GLint drawLocation_ = -1, layerLocation_ = -1;
     std::vector<GpuMesh> meshes_;
+};
+
+struct Video {
+    Video() {
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) throw std::runtime_error(SDL_GetError());
+    }
+    ~Video() { SDL_QuitSubSystem(SDL_INIT_VIDEO); }
 };
 
 double median(std::vector<double> v) {
@@ -344,13 +356,15 @@ int main(int argc, char** argv) try {
     if (std::size_t(options.camera) >= scene.cameras.size()) throw std::runtime_error("no such camera");
 
     SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
-    if (SDL_Init(SDL_INIT_VIDEO) != 0) throw std::runtime_error(SDL_GetError());
+    const Video video;
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
-    SDL_Window* window = SDL_CreateWindow("baseline", 0, 0, 640, 480, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+    const std::unique_ptr<SDL_Window, decltype(&SDL_DestroyWindow)> window(
+        SDL_CreateWindow("baseline", 0, 0, 640, 480, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN), &SDL_DestroyWindow);
     if (!window) throw std::runtime_error(SDL_GetError());
-    SDL_GLContext context = SDL_GL_CreateContext(window);
+    const std::unique_ptr<void, decltype(&SDL_GL_DeleteContext)> context(SDL_GL_CreateContext(window.get()),
+                                                                         &SDL_GL_DeleteContext);
     if (!context) throw std::runtime_error(SDL_GetError());
 
     {
@@ -386,9 +400,6 @@ int main(int argc, char** argv) try {
                         unsigned(scene.meshes[0]->mesh->faceCount()));
         }
     }
-    SDL_GL_DeleteContext(context);
-    SDL_DestroyWindow(window);
-    SDL_Quit();
     return 0;
 } catch (const std::exception& e) {
     std::fprintf(stderr, "raw_gl_baseline: %s\n", e.what());
