@@ -48,10 +48,16 @@ void renderFrames(DemoApp& app, const CommandLine& cl, const std::string& outDir
     // Frame k is drawn while frame k - 1 is read back and written on the writer's threads.
     Device& device = *app.device;
     PngFrameWriter writer(PngFrameWriter::suitableWorkers());
-    // A readback still running when drawing fails must end before its buffer goes.
+    // A readback still running when drawing fails must end before its buffer goes; the
+    // failure that ends the run is the one already on its way.
     struct FinishReadbacks {
         Device& device;
-        ~FinishReadbacks() { device.finishReadbacks(); }
+        ~FinishReadbacks() {
+            try {
+                device.finishReadbacks();
+            } catch (...) {
+            }
+        }
     } finishFirst{device};
     const bool progress = isatty(STDERR_FILENO);
     auto began = std::chrono::steady_clock::now();

@@ -53,7 +53,8 @@ public:
     // Reading frames back without waiting for each: `startReadback` begins copying the
     // current render target's pixels (top row first) into `into`, which must stay alive and
     // untouched until `finishReadbacks` returns; that completes every readback begun, in
-    // order. Drawing may go on in between. This default copies at once.
+    // order, and throws an Error when pixels cannot be read back. Drawing may go on in
+    // between. This default copies at once.
     virtual void startReadback(RgbImage& into) { into = readRenderTarget(); }
     virtual void finishReadbacks() {}
 

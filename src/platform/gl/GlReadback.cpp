@@ -1,5 +1,9 @@
 #include "platform/gl/GlReadback.h"
 
+#include "core/Error.h"
+
+#include <exception>
+
 namespace zamp {
 
 void GlReadback::start(int width, int height, RgbImage& into) {
@@ -25,7 +29,15 @@ void GlReadback::start(int width, int height, RgbImage& into) {
 }
 
 void GlReadback::finishAll() {
-    while (pending_ > 0) finishOldest();
+    std::exception_ptr failure;
+    while (pending_ > 0) {
+        try {
+            finishOldest();
+        } catch (...) {
+            if (!failure) failure = std::current_exception();
+        }
+    }
+    if (failure) std::rethrow_exception(failure);
 }
 
 void GlReadback::finishOldest() {
@@ -45,6 +57,8 @@ void GlReadback::finishOldest() {
     }
     glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
     cache_.count(rgba ? 4 : 3);
+    // Black pictures written as if they were the frames would be a failure reported as success.
+    if (!rgba) throw Error("A frame could not be read back from the device.");
 }
 
 } // namespace zamp

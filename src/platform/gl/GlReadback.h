@@ -17,9 +17,10 @@ public:
     explicit GlReadback(GlStateCache& cache) : cache_(cache) {}
 
     // Begins reading the bound framebuffer's width x height pixels into `into`. With every
-    // buffer in use, the oldest readback is finished first.
+    // buffer in use, the oldest readback is finished first (and may throw as finishAll does).
     void start(int width, int height, RgbImage& into);
-    // Finishes every readback begun, oldest first.
+    // Finishes every readback begun, oldest first. Throws an Error when the driver cannot
+    // give a buffer's pixels back; the readbacks after it are still finished.
     void finishAll();
 
 private:
