@@ -51,6 +51,14 @@ public:
     // The current render target's pixels, top row first.
     virtual RgbImage readRenderTarget() = 0;
 
+    // Reading frames back without waiting for each: `startReadback` begins copying the
+    // current render target's pixels (top row first) into `into`, which must stay alive and
+    // untouched until `finishReadbacks` returns; that completes every readback begun, in
+    // order, and throws an Error when pixels cannot be read back. Drawing may go on in
+    // between. This default copies at once.
+    virtual void startReadback(RgbImage& into) { into = readRenderTarget(); }
+    virtual void finishReadbacks() {}
+
     // Waits until every drawing command given so far has been carried out.
     virtual void finish() = 0;
 

@@ -10,7 +10,6 @@ namespace zamp {
 namespace {
 
 void put(float (&dst)[4], const Vec4& c) { dst[0] = c.r, dst[1] = c.g, dst[2] = c.b, dst[3] = c.a; }
-void put(float (&dst)[16], const Matrix& m) { std::memcpy(dst, m.m, sizeof dst); }
 
 bool readsTexture(DWORD op, DWORD arg1, DWORD arg2) {
     auto isTex = [](DWORD a) { return (a & D3DTA_SELECTMASK) == D3DTA_TEXTURE; };
@@ -49,61 +48,13 @@ StageOps effectiveStage0(const DeviceState& s) {
     return ops;
 }
 
-void buildFixedFunctionBlock(const DeviceState& s, int targetWidth, int targetHeight, FixedFunctionBlock& out) {
-    std::memset(&out, 0, sizeof out);
+int putActiveLights(const DeviceState& s, FixedFunctionLight (&out)[kMaxActiveLights]) {
     const Matrix& view = s.transform(D3DTS_VIEW);
-    Matrix worldView = matrixMultiply(s.transform(D3DTS_WORLD), view);
-    put(out.worldView, worldView);
-    put(out.projection, s.transform(D3DTS_PROJECTION));
-    put(out.normalMatrix, normalMatrix(worldView));
-
-    const Material& m = s.material();
-    put(out.materialDiffuse, m.diffuse);
-    put(out.materialAmbient, m.ambient);
-    put(out.materialSpecular, m.specular);
-    put(out.materialEmissive, m.emissive);
-    put(out.globalAmbient, colorValue(s.renderState(D3DRS_AMBIENT)));
-    put(out.fogColor, colorValue(s.renderState(D3DRS_FOGCOLOR)));
-    out.fogParams[0] = bitsFloat(s.renderState(D3DRS_FOGSTART));
-    out.fogParams[1] = bitsFloat(s.renderState(D3DRS_FOGEND));
-    out.fogParams[2] = bitsFloat(s.renderState(D3DRS_FOGDENSITY));
-
-    // Direct3D samples pixel centres at integer coordinates: move every vertex just under
-    // half a pixel right and down (63/128 keeps the top-left fill rule on exact ties).
-    constexpr float k = 63.0f / 64.0f;
-    out.pixelShift[0] = targetWidth > 0 ? k / targetWidth : 0;
-    out.pixelShift[1] = targetHeight > 0 ? -k / targetHeight : 0;
-    out.pixelShift[2] = m.power;
-    out.pixelShift[3] = float(s.renderState(D3DRS_ALPHAREF) & 0xFF);
-    put(out.textureFactor, colorValue(s.renderState(D3DRS_TEXTUREFACTOR)));
-
-    out.flags[0] = s.renderState(D3DRS_LIGHTING) != 0;
-    out.flags[1] = s.renderState(D3DRS_SPECULARENABLE) != 0;
-    out.flags[2] = s.renderState(D3DRS_LOCALVIEWER) != 0;
-
-    if (s.renderState(D3DRS_FOGENABLE)) {
-        DWORD mode = s.renderState(D3DRS_FOGTABLEMODE);
-        if (mode == D3DFOG_NONE) mode = s.renderState(D3DRS_FOGVERTEXMODE);
-        out.fogFlags[0] = mode <= D3DFOG_LINEAR ? int(mode) : 0;
-    } else {
-        out.fogFlags[0] = -1;
-    }
-    out.fogFlags[1] = s.renderState(D3DRS_RANGEFOGENABLE) != 0;
-    DWORD func = s.renderState(D3DRS_ALPHATESTENABLE) ? s.renderState(D3DRS_ALPHAFUNC) : 0;
-    out.fogFlags[2] = func >= D3DCMP_NEVER && func <= D3DCMP_ALWAYS ? int(func) : 0;
-    out.fogFlags[3] = s.texture(0) != nullptr;
-
-    StageOps ops = effectiveStage0(s);
-    out.colorStage[0] = int(ops.colorOp), out.colorStage[1] = int(ops.colorArg1), out.colorStage[2] = int(ops.colorArg2);
-    out.alphaStage[0] = int(ops.alphaOp), out.alphaStage[1] = int(ops.alphaArg1), out.alphaStage[2] = int(ops.alphaArg2);
-
-    if (!out.flags[0]) return;
     std::array<const Light*, kMaxActiveLights> lights{};
-    int count = s.activeLights(lights);
-    out.flags[3] = count;
+    const int count = s.activeLights(lights);
     for (int i = 0; i < count; ++i) {
         const Light& l = *lights[i];
-        auto& b = out.lights[i];
+        FixedFunctionLight& b = out[i];
         put(b.diffuse, l.diffuse);
         put(b.specular, l.specular);
         put(b.ambient, l.ambient);
@@ -116,6 +67,91 @@ void buildFixedFunctionBlock(const DeviceState& s, int targetWidth, int targetHe
         b.attenuation[0] = l.attenuation0, b.attenuation[1] = l.attenuation1, b.attenuation[2] = l.attenuation2;
         b.attenuation[3] = l.falloff;
         b.spot[0] = std::cos(l.theta / 2), b.spot[1] = std::cos(l.phi / 2);
+    }
+    return count;
+}
+
+void putFixedFunctionConstants(const DeviceState& s, int targetWidth, int targetHeight, FixedFunctionConstants& out) {
+    put(out.globalAmbient, colorValue(s.renderState(D3DRS_AMBIENT)));
+    put(out.fogColor, colorValue(s.renderState(D3DRS_FOGCOLOR)));
+    out.fogParams[0] = bitsFloat(s.renderState(D3DRS_FOGSTART));
+    out.fogParams[1] = bitsFloat(s.renderState(D3DRS_FOGEND));
+    out.fogParams[2] = bitsFloat(s.renderState(D3DRS_FOGDENSITY));
+    out.fogParams[3] = 0;
+    // Direct3D samples pixel centres at integer coordinates: every vertex moves just under
+    // half a pixel right and down (63/128 keeps the top-left fill rule on exact ties).
+    constexpr float k = 63.0f / 64.0f;
+    out.pixelShift[0] = targetWidth > 0 ? k / targetWidth : 0;
+    out.pixelShift[1] = targetHeight > 0 ? -k / targetHeight : 0;
+    out.pixelShift[2] = 0;
+    out.pixelShift[3] = float(s.renderState(D3DRS_ALPHAREF) & 0xFF);
+    put(out.textureFactor, colorValue(s.renderState(D3DRS_TEXTUREFACTOR)));
+}
+
+void buildFixedFunctionFrame(const DeviceState& s, int targetWidth, int targetHeight, FixedFunctionFrame& out) {
+    std::memset(&out, 0, sizeof out);
+    std::memcpy(out.projection, s.transform(D3DTS_PROJECTION).m, sizeof out.projection);
+    putFixedFunctionConstants(s, targetWidth, targetHeight, out.constants);
+    if (s.renderState(D3DRS_LIGHTING)) putActiveLights(s, out.lights);
+}
+
+void putDrawMatrices(const DeviceState& s, FixedFunctionDraw& out) {
+    const Matrix worldView = matrixMultiply(s.transform(D3DTS_WORLD), s.transform(D3DTS_VIEW));
+    std::memcpy(out.rows[0], worldView.m, sizeof worldView.m);
+    const Matrix normal = normalMatrix(worldView);
+    std::memcpy(out.rows[4], normal.m, 3 * sizeof out.rows[0]);
+}
+
+void putDrawMaterial(const Material& m, FixedFunctionDraw& out) {
+    put(out.rows[7], m.diffuse);
+    put(out.rows[8], m.ambient);
+    put(out.rows[9], m.specular);
+    put(out.rows[10], m.emissive);
+    out.rows[11][0] = m.power;
+    out.rows[11][1] = out.rows[11][2] = out.rows[11][3] = 0;
+}
+
+unsigned fixedFunctionInputsOfRenderState(D3DRENDERSTATETYPE state) {
+    switch (state) {
+    case D3DRS_LIGHTING: return kShapeInput | kFrameInput; // the frame holds lights only with lighting
+    case D3DRS_SPECULARENABLE:
+    case D3DRS_LOCALVIEWER:
+    case D3DRS_FOGENABLE:
+    case D3DRS_FOGTABLEMODE:
+    case D3DRS_FOGVERTEXMODE:
+    case D3DRS_RANGEFOGENABLE:
+    case D3DRS_ALPHATESTENABLE:
+    case D3DRS_ALPHAFUNC: return kShapeInput;
+    case D3DRS_AMBIENT:
+    case D3DRS_FOGCOLOR:
+    case D3DRS_FOGSTART:
+    case D3DRS_FOGEND:
+    case D3DRS_FOGDENSITY:
+    case D3DRS_ALPHAREF:
+    case D3DRS_TEXTUREFACTOR: return kFrameInput;
+    default: return 0;
+    }
+}
+
+unsigned fixedFunctionInputsOfTransform(DWORD type) {
+    switch (type) {
+    case D3DTS_WORLD: return kMatricesInput;
+    case D3DTS_VIEW: return kMatricesInput | kFrameInput; // the lights are in camera space
+    case D3DTS_PROJECTION: return kFrameInput;
+    default: return 0; // world matrices 257 and up are never drawn with
+    }
+}
+
+unsigned fixedFunctionInputsOfStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type) {
+    if (stage != 0) return 0;
+    switch (type) {
+    case D3DTSS_COLOROP:
+    case D3DTSS_COLORARG1:
+    case D3DTSS_COLORARG2:
+    case D3DTSS_ALPHAOP:
+    case D3DTSS_ALPHAARG1:
+    case D3DTSS_ALPHAARG2: return kShapeInput;
+    default: return 0;
     }
 }
 

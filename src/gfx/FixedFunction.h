@@ -1,43 +1,71 @@
-// The mapping from Direct3D fixed-function state to the inputs of the one shader that
-// emulates it. Pure arithmetic on the stored state: tests call it without a GPU.
+// The mapping from Direct3D fixed-function state to the inputs of the shaders that emulate
+// it, split by how often they change: the shape (FixedFunctionShape.h) picks the program,
+// the frame block holds what a scene layer sets once (projection, lights, fog, ambient
+// light), and the draw rows what changes from mesh to mesh (matrices and material). Pure
+// arithmetic on the stored state: tests call it without a GPU.
 #pragma once
 
 #include "gfx/DeviceState.h"
 
 namespace zamp {
 
-// Mirrors the shader's std140 uniform block: only vec4, ivec4 and mat4 members.
-struct FixedFunctionBlock {
-    float worldView[16];
-    float projection[16];
-    float normalMatrix[16];
-    float materialDiffuse[4];
-    float materialAmbient[4];
-    float materialSpecular[4];
-    float materialEmissive[4];
+// A light as the shaders read it, in camera space.
+struct FixedFunctionLight {
+    float diffuse[4];
+    float specular[4];
+    float ambient[4];
+    float position[4];    // camera space xyz, type
+    float direction[4];   // camera space xyz (normalised), range
+    float attenuation[4]; // a0, a1, a2, falloff
+    float spot[4];        // cos(theta/2), cos(phi/2)
+};
+static_assert(sizeof(FixedFunctionLight) == 7 * 16);
+
+// The values a scene layer sets once, five vec4 in a row in both the frame block and the
+// generic block.
+struct FixedFunctionConstants {
     float globalAmbient[4];
     float fogColor[4];
-    float fogParams[4];   // start, end, density, unused
-    float pixelShift[4];  // x and y shift per unit of clip w, specular power, alpha reference 0..255
+    float fogParams[4];  // start, end, density, unused
+    float pixelShift[4]; // x and y shift per unit of clip w, (the generic block's specular power), alpha reference 0..255
     float textureFactor[4];
-    std::int32_t flags[4];      // lighting, specular enable, local viewer, light count
-    std::int32_t fogFlags[4];   // fog mode (-1 off, 0 from specular alpha, 1 exp, 2 exp2, 3 linear), range fog, alpha func (0 no test), texture bound
-    std::int32_t colorStage[4]; // op, arg1, arg2, unused
-    std::int32_t alphaStage[4]; // op, arg1, arg2, unused
-    struct LightBlock {
-        float diffuse[4];
-        float specular[4];
-        float ambient[4];
-        float position[4];  // camera space xyz, type
-        float direction[4]; // camera space xyz (normalised), range
-        float attenuation[4]; // a0, a1, a2, falloff
-        float spot[4];      // cos(theta/2), cos(phi/2)
-    } lights[kMaxActiveLights];
 };
-static_assert(sizeof(FixedFunctionBlock) == 3 * 64 + 9 * 16 + 4 * 16 + kMaxActiveLights * 7 * 16);
+void putFixedFunctionConstants(const DeviceState& state, int targetWidth, int targetHeight, FixedFunctionConstants& out);
 
-// The shader inputs for a draw with `state` into a target of the given size.
-void buildFixedFunctionBlock(const DeviceState& state, int targetWidth, int targetHeight, FixedFunctionBlock& out);
+// Mirrors the std140 uniform block FixedFunctionFrame: only vec4 and mat4 members.
+struct FixedFunctionFrame {
+    float projection[16];
+    FixedFunctionConstants constants;
+    FixedFunctionLight lights[kMaxActiveLights]; // the active ones, in enabling order
+};
+static_assert(sizeof(FixedFunctionFrame) == 64 + 5 * 16 + kMaxActiveLights * sizeof(FixedFunctionLight));
+
+// The frame block for draws with `state` into a target of the given size.
+void buildFixedFunctionFrame(const DeviceState& state, int targetWidth, int targetHeight, FixedFunctionFrame& out);
+
+// The per-draw uniform rows (vec4 each): the world-view matrix, the normal matrix's three
+// rows, then the material. Matrices arrive in Direct3D's row-vector memory order; GLSL
+// reads each row as a column, so M * v there is v * M here.
+struct FixedFunctionDraw {
+    static constexpr int kMatrixRows = 7;
+    static constexpr int kRows = 12;
+    float rows[kRows][4];
+};
+// Rows 0-3 the world-view matrix, 4-6 its normal matrix.
+void putDrawMatrices(const DeviceState& state, FixedFunctionDraw& out);
+// Rows 7-11: diffuse, ambient, specular, emissive, (power, 0, 0, 0).
+void putDrawMaterial(const Material& material, FixedFunctionDraw& out);
+
+// Which derived inputs a state change makes stale; a device redoes only those.
+enum FixedFunctionInput : unsigned {
+    kShapeInput = 1,    // the program
+    kFrameInput = 2,    // the frame block
+    kMatricesInput = 4, // draw rows 0-6
+    kMaterialInput = 8, // draw rows 7-11
+};
+unsigned fixedFunctionInputsOfRenderState(D3DRENDERSTATETYPE state);
+unsigned fixedFunctionInputsOfTransform(DWORD type);
+unsigned fixedFunctionInputsOfStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type);
 
 // Stage 0 colour and alpha operations as the draw will run them: an operation that reads an
 // unbound texture through an argument it uses selects the current (diffuse) colour instead.
@@ -45,5 +73,8 @@ struct StageOps {
     DWORD colorOp, colorArg1, colorArg2, alphaOp, alphaArg1, alphaArg2;
 };
 StageOps effectiveStage0(const DeviceState& state);
+
+// The active lights of `state` moved into the camera space of its view; returns their count.
+int putActiveLights(const DeviceState& state, FixedFunctionLight (&out)[kMaxActiveLights]);
 
 } // namespace zamp

@@ -21,8 +21,6 @@ struct MeshVertex {
 };
 static_assert(sizeof(MeshVertex) == 32);
 
-inline constexpr DWORD kNoAdjacentFace = 0xFFFFFFFF;
-
 class Mesh {
 public:
     // Whatever a device keeps for a mesh it has drawn.
@@ -34,6 +32,20 @@ public:
     // D3DXCreateMeshFVF with the vertex format 0x112: null when the mesh cannot be made
     // (no faces, no vertices, or more vertices than 16-bit indices can name).
     static std::unique_ptr<Mesh> create(DWORD faceCount, DWORD vertexCount, DWORD options);
+    static bool canCreate(DWORD faceCount, DWORD vertexCount, DWORD options);
+
+    // The vertices of a mesh being built: vertex v is the MeshVertex at the start of the
+    // `stride`-byte record v of `data` (a file's records may carry more after it).
+    struct VertexRecords {
+        const void* data;
+        std::size_t stride;
+        DWORD count;
+    };
+    // What create, filling in `indices` (three per face) and `vertices`, and
+    // optimizeInPlace(flags) give, byte for byte, without the copies in between. Null when
+    // create would fail or an index names no vertex.
+    static std::unique_ptr<Mesh> createOptimized(std::vector<std::uint32_t> indices, VertexRecords vertices,
+                                                 DWORD options, DWORD flags);
 
     DWORD faceCount() const { return faceCount_; }
     DWORD vertexCount() const { return static_cast<DWORD>(vertices_.size()); }
@@ -51,11 +63,6 @@ public:
     DWORD index(DWORD i) const { return has32BitIndices() ? indices32_[i] : indices16_[i]; }
     void changed() { deviceData.reset(); }
 
-    // Three entries per face: the face sharing edge k (corners k, k+1), or kNoAdjacentFace.
-    // Corners match when their indices are equal or their positions differ by at most epsilon.
-    // False when an index names no vertex.
-    bool generateAdjacency(float epsilon, std::vector<DWORD>& adjacency) const;
-
     // D3DXMESHOPT_COMPACT drops unused vertices; D3DXMESHOPT_VERTEXCACHE reorders faces and
     // vertices for the post-transform cache. False when an index names no vertex.
     bool optimizeInPlace(DWORD flags);
@@ -64,6 +71,8 @@ public:
 
 private:
     Mesh(DWORD faceCount, DWORD vertexCount, DWORD options);
+    Mesh(DWORD options, std::vector<MeshVertex> vertices, const std::vector<std::uint32_t>& indices,
+         const std::vector<std::uint32_t>& remap);
     bool indicesValid() const;
 
     DWORD faceCount_;

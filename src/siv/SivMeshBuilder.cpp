@@ -21,14 +21,22 @@ std::unique_ptr<Mesh> buildSivMesh(const SivMesh& source, const std::string& pat
     const std::size_t faceCount = source.faces.size();
     const std::size_t vertexCount = source.vertices.size();
     const DWORD options = faceCount >= k32BitFaceCount ? (D3DXMESH_SYSTEMMEM | D3DXMESH_32BIT) : D3DXMESH_SYSTEMMEM;
-    std::unique_ptr<Mesh> mesh =
-        Mesh::create(static_cast<DWORD>(faceCount), static_cast<DWORD>(vertexCount), options);
-    if (!mesh) throw Error("D3DXCreateMeshFVF failed.");
+    if (!Mesh::canCreate(static_cast<DWORD>(faceCount), static_cast<DWORD>(vertexCount), options))
+        throw Error("D3DXCreateMeshFVF failed.");
 
     // An index past the vertices would make a 16-bit mesh keep only its low bits and name some
     // other vertex, or leave the mesh library to fail later without saying where: refuse it
     // here, naming the face.
+    std::vector<std::uint32_t> indices(faceCount * 3);
+    bool outside = false; // looked for in one pass without branches; the face is found after
     for (std::size_t f = 0; f < faceCount; ++f) {
+        for (std::size_t k = 0; k < 3; ++k) {
+            const auto index = static_cast<std::uint32_t>(source.faces[f].indices[k]); // negative: huge
+            outside |= index >= vertexCount;
+            indices[f * 3 + k] = index;
+        }
+    }
+    for (std::size_t f = 0; outside && f < faceCount; ++f) {
         for (std::int32_t index : source.faces[f].indices) {
             if (index < 0 || static_cast<std::size_t>(index) >= vertexCount)
                 throw Error(meshMessage(path, meshIndex,
@@ -36,28 +44,13 @@ std::unique_ptr<Mesh> buildSivMesh(const SivMesh& source, const std::string& pat
                                       ", but the mesh has " + std::to_string(vertexCount) + " vertices."));
         }
     }
-    if (mesh->has32BitIndices()) {
-        auto indices = mesh->indices32();
-        for (std::size_t f = 0; f < faceCount; ++f)
-            for (std::size_t k = 0; k < 3; ++k) indices[f * 3 + k] = static_cast<std::uint32_t>(source.faces[f].indices[k]);
-    } else {
-        auto indices = mesh->indices16();
-        for (std::size_t f = 0; f < faceCount; ++f)
-            for (std::size_t k = 0; k < 3; ++k) indices[f * 3 + k] = static_cast<std::uint16_t>(source.faces[f].indices[k]);
-    }
-    // The mesh vertex is the first 32 bytes of the file's: position, normal, u, v.
+    // The mesh vertex is the first 32 bytes of the file's: position, normal, u, v. The
+    // optimisation reorders by vertex cache alone and needs no face adjacency.
     static_assert(sizeof(MeshVertex) == offsetof(SivVertex, reserved));
-    auto vertices = mesh->vertices();
-    for (std::size_t v = 0; v < vertexCount; ++v) {
-        const SivVertex& in = source.vertices[v];
-        vertices[v] = MeshVertex{in.position, in.normal, in.u, in.v};
-    }
-    mesh->changed();
-
-    // The adjacency only feeds the optimisation; it is made as the utility library needs it.
-    std::vector<DWORD> adjacency;
-    if (!mesh->generateAdjacency(0.0f, adjacency)) throw Error("GenerateAdjacency() failed.");
-    if (!mesh->optimizeInPlace(D3DXMESHOPT_COMPACT | D3DXMESHOPT_VERTEXCACHE)) throw Error("OptimizeInPlace() failed");
+    std::unique_ptr<Mesh> mesh =
+        Mesh::createOptimized(std::move(indices), {source.vertices.data(), sizeof(SivVertex), static_cast<DWORD>(vertexCount)},
+                              options, D3DXMESHOPT_COMPACT | D3DXMESHOPT_VERTEXCACHE);
+    if (!mesh) throw Error("OptimizeInPlace() failed");
     return mesh;
 }
 

@@ -12,12 +12,12 @@
 namespace zamp {
 
 // The Direct3D mesh of one SIV mesh: 16-bit indices below 65535 faces, 32-bit from 65535, the
-// first 32 bytes of every vertex, then adjacency and the compact, vertex-cache optimisation.
+// first 32 bytes of every vertex, with the compact, vertex-cache optimisation.
 // `meshIndex` names the mesh in messages. Throws:
 //   "D3DXCreateMeshFVF failed."                   no faces, no vertices, or more than 65535
 //                                                 vertices with fewer than 65535 faces
 //   "File <path>: mesh M face F uses vertex V, but the mesh has N vertices."
-//   "GenerateAdjacency() failed." / "OptimizeInPlace() failed"
+//   "OptimizeInPlace() failed"
 std::unique_ptr<Mesh> buildSivMesh(const SivMesh& mesh, const std::string& path, std::size_t meshIndex);
 
 // The material record of mesh `meshIndex`: the one its first face names. Throws

@@ -1,6 +1,7 @@
 #include "siv/SivParse.h"
 
 #include "core/Error.h"
+#include "siv/SivInflater.h"
 #include "siv/SivReader.h"
 
 #include <zlib.h>
@@ -8,6 +9,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 
 namespace zamp {
@@ -29,6 +31,31 @@ std::vector<Record> readSection(SivReader& reader, SivSectionName& name, std::in
     return reader.readArray<Record>(count);
 }
 
+// The container's signature and sizes, checked before anything is allocated: a few forged
+// bytes must not make the loader reserve gigabytes.
+SivContainerHeader checkContainer(std::span<const std::uint8_t> fileBytes, const std::string& path) {
+    // The signature buffer starts as spaces, so a file of fewer than four bytes never matches.
+    char signature[4] = {' ', ' ', ' ', ' '};
+    if (!fileBytes.empty()) std::memcpy(signature, fileBytes.data(), std::min(fileBytes.size(), sizeof signature));
+    if (std::memcmp(signature, kSivContainerSignature, sizeof signature) != 0) throwNotSiv(path);
+
+    if (fileBytes.size() < sizeof(SivContainerHeader))
+        throw fileMessage(path, "is truncated: it ends inside its 12-byte header.");
+    SivContainerHeader header;
+    std::memcpy(&header, fileBytes.data(), sizeof header);
+
+    const std::size_t payloadBytes = fileBytes.size() - sizeof header;
+    if (header.compressedSize > payloadBytes)
+        throw fileMessage(path, "is truncated: its header declares a payload of " + std::to_string(header.compressedSize) +
+                                    " bytes, but only " + std::to_string(payloadBytes) + " follow.");
+    if (header.uncompressedSize > sivMaxInflatedSize(header.compressedSize))
+        throw fileMessage(path, "declares " + std::to_string(header.uncompressedSize) + " inflated bytes, more than its " +
+                                    std::to_string(header.compressedSize) + "-byte payload can inflate to.");
+    return header;
+}
+
+SivFile parseRecords(SivReader& reader, const std::string& path);
+
 } // namespace
 
 std::uint64_t sivMaxInflatedSize(std::uint32_t compressedSize) { return std::uint64_t{compressedSize} * 1032u; }
@@ -42,10 +69,15 @@ std::vector<std::uint8_t> readSivFileBytes(const std::string& path, const std::s
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
     if (!file) throw cannotOpen;
 
+    // Sized to the file at once when its size is known (one byte more, to see the end), so
+    // that a large file is read without copies.
+    std::error_code ec;
+    const std::uintmax_t expected = std::filesystem::file_size(path, ec);
     std::vector<std::uint8_t> bytes;
     std::size_t used = 0;
     for (;;) {
-        bytes.resize(std::max<std::size_t>(used * 2, 1 << 16));
+        const std::size_t next = used == 0 && !ec && expected < (std::uintmax_t{1} << 32) ? std::size_t(expected) + 1 : used * 2;
+        bytes.resize(std::max<std::size_t>(next, 1 << 16));
         const std::size_t got = std::fread(bytes.data() + used, 1, bytes.size() - used, file.get());
         used += got;
         if (used < bytes.size()) break;
@@ -57,31 +89,23 @@ std::vector<std::uint8_t> readSivFileBytes(const std::string& path, const std::s
 }
 
 SivFile parseSivFile(std::span<const std::uint8_t> fileBytes, const std::string& path) {
-    const std::vector<std::uint8_t> stream = inflateSivContainer(fileBytes, path);
-    return parseSivStream(stream, path);
+    const SivContainerHeader header = checkContainer(fileBytes, path);
+    // The records are inflated straight into place. A damaged payload is reported before
+    // anything the parser found wrong, as when the whole payload is inflated first.
+    SivInflater inflater(fileBytes.subspan(sizeof header, header.compressedSize), header.uncompressedSize, path);
+    SivReader reader(inflater, header.uncompressedSize);
+    try {
+        SivFile file = parseRecords(reader, path);
+        inflater.finish();
+        return file;
+    } catch (...) {
+        inflater.finish();
+        throw;
+    }
 }
 
 std::vector<std::uint8_t> inflateSivContainer(std::span<const std::uint8_t> fileBytes, const std::string& path) {
-    // The signature buffer starts as spaces, so a file of fewer than four bytes never matches.
-    char signature[4] = {' ', ' ', ' ', ' '};
-    if (!fileBytes.empty()) std::memcpy(signature, fileBytes.data(), std::min(fileBytes.size(), sizeof signature));
-    if (std::memcmp(signature, kSivContainerSignature, sizeof signature) != 0) throwNotSiv(path);
-
-    if (fileBytes.size() < sizeof(SivContainerHeader))
-        throw fileMessage(path, "is truncated: it ends inside its 12-byte header.");
-    SivContainerHeader header;
-    std::memcpy(&header, fileBytes.data(), sizeof header);
-
-    // Both sizes are checked before anything is allocated: a few forged bytes must not make
-    // the loader reserve gigabytes.
-    const std::size_t payloadBytes = fileBytes.size() - sizeof header;
-    if (header.compressedSize > payloadBytes)
-        throw fileMessage(path, "is truncated: its header declares a payload of " + std::to_string(header.compressedSize) +
-                                    " bytes, but only " + std::to_string(payloadBytes) + " follow.");
-    if (header.uncompressedSize > sivMaxInflatedSize(header.compressedSize))
-        throw fileMessage(path, "declares " + std::to_string(header.uncompressedSize) + " inflated bytes, more than its " +
-                                    std::to_string(header.compressedSize) + "-byte payload can inflate to.");
-
+    const SivContainerHeader header = checkContainer(fileBytes, path);
     std::vector<std::uint8_t> stream(header.uncompressedSize);
     uLongf inflatedSize = header.uncompressedSize;
     const int result =
@@ -97,6 +121,12 @@ std::vector<std::uint8_t> inflateSivContainer(std::span<const std::uint8_t> file
 
 SivFile parseSivStream(std::span<const std::uint8_t> stream, const std::string& path) {
     SivReader reader(stream);
+    return parseRecords(reader, path);
+}
+
+namespace {
+
+SivFile parseRecords(SivReader& reader, const std::string& path) {
     SivFile file;
 
     // Signature, version and chunk name are all read before any of them is checked, so a
@@ -140,5 +170,7 @@ SivFile parseSivStream(std::span<const std::uint8_t> stream, const std::string& 
     }
     return file;
 }
+
+} // namespace
 
 } // namespace zamp

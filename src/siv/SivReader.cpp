@@ -13,10 +13,17 @@ SivReader::SivReader(std::span<const std::uint8_t> data)
     assert(data.size() <= std::numeric_limits<std::uint32_t>::max());
 }
 
+SivReader::SivReader(Source& source, std::uint32_t size) : source_(&source), size_(size) {}
+
 void SivReader::read(void* destination, std::uint32_t byteCount) {
     // Written as a comparison with what remains so that position + byteCount cannot wrap.
     if (byteCount > size_ - position_) throw Error(kSivUnderrunMessage);
-    if (byteCount != 0) std::memcpy(destination, data_ + position_, byteCount);
+    if (byteCount != 0) {
+        if (source_)
+            source_->copyNext(destination, byteCount);
+        else
+            std::memcpy(destination, data_ + position_, byteCount);
+    }
     position_ += byteCount;
 }
 

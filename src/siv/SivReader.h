@@ -1,6 +1,6 @@
-// A bounds-checked cursor over an inflated SIV stream. Every field, record and array of the
-// stream is taken with `read`, which never copies past the end: a read that does not fit
-// copies nothing and throws the underrun message.
+// A bounds-checked cursor over an inflated SIV stream, in memory or inflated as it is read.
+// Every field, record and array of the stream is taken with `read`, which never copies past
+// the end: a read that does not fit copies nothing and throws the underrun message.
 #pragma once
 
 #include <cstddef>
@@ -16,9 +16,22 @@ inline constexpr const char* kSivUnderrunMessage = "aiai! sivread buffer underru
 
 class SivReader {
 public:
+    // Where the bytes of a stream that is not in memory come from.
+    class Source {
+    public:
+        // Copies the next `byteCount` bytes of the stream to `destination`; the reader never
+        // asks for more than the size it was given in all.
+        virtual void copyNext(void* destination, std::uint32_t byteCount) = 0;
+
+    protected:
+        ~Source() = default;
+    };
+
     // `data` must outlive the reader and hold at most 2^32 - 1 bytes (the stream's size comes
     // from a 32-bit field of the container).
     explicit SivReader(std::span<const std::uint8_t> data);
+    // A stream of `size` bytes that `source` (which must outlive the reader) delivers in order.
+    SivReader(Source& source, std::uint32_t size);
 
     // Copies the next byteCount bytes to `destination` and moves past them. Throws
     // kSivUnderrunMessage, copying nothing, when fewer than byteCount bytes remain.
@@ -53,7 +66,8 @@ public:
     std::uint32_t remaining() const { return size_ - position_; }
 
 private:
-    const std::uint8_t* data_;
+    const std::uint8_t* data_ = nullptr;
+    Source* source_ = nullptr;
     std::uint32_t position_ = 0;
     std::uint32_t size_;
 };

@@ -1,5 +1,5 @@
-// The system-memory mesh: creation limits, adjacency with epsilon 0, and the compact,
-// vertex-cache optimisation.
+// The system-memory mesh: creation limits and the compact, vertex-cache optimisation, in
+// place and while a mesh is built.
 #include "gfx/Mesh.h"
 
 #include <gtest/gtest.h>
@@ -109,55 +109,12 @@ TEST(Mesh, CreationRefusesEmptyMeshesAndTooManyVerticesFor16BitIndices) {
     EXPECT_TRUE(wide->indices16().empty());
 }
 
-TEST(Mesh, AdjacencyNamesTheFaceAcrossEachEdge) {
-    // Quad 0-1-2-3 split along 0-2, plus a triangle on edge 2-3 and one that touches nothing.
-    const std::vector<MeshVertex> vertices = {at(0, 0), at(0, 1), at(1, 1), at(1, 0), at(2, 0), at(5, 5), at(5, 6), at(6, 5)};
-    const std::vector<std::uint32_t> indices = {0, 1, 2, 0, 2, 3, 3, 2, 4, 5, 6, 7};
-    for (const DWORD options : {kSystem16, kSystem32}) {
-        const auto mesh = makeMesh(vertices, indices, options);
-        std::vector<DWORD> adjacency;
-        ASSERT_TRUE(mesh->generateAdjacency(0.0f, adjacency));
-        const std::vector<DWORD> expected = {
-            kNoAdjacentFace, kNoAdjacentFace, 1,                // face 0: edge 2-0 is face 1's 0-2
-            0,               2,               kNoAdjacentFace,  // face 1: 0-2, 2-3 (face 2's 3-2), 3-0
-            1,               kNoAdjacentFace, kNoAdjacentFace,  // face 2
-            kNoAdjacentFace, kNoAdjacentFace, kNoAdjacentFace}; // face 3
-        EXPECT_EQ(adjacency, expected) << options;
-    }
-}
-
-TEST(Mesh, EpsilonZeroJoinsExactlyEqualPositionsOnly) {
-    // Two faces of a quad with their own vertices: corners meet only through positions.
-    const float nudge = std::nextafter(1.0f, 2.0f);
-    const std::vector<std::uint32_t> indices = {0, 1, 2, 3, 4, 5};
-    std::vector<MeshVertex> split = {at(0, 0), at(0, 1), at(1, 1), at(0, 0), at(1, 1), at(1, 0)};
-    split[3].u = 0.5f; // other attributes do not matter, only positions
-    std::vector<DWORD> adjacency;
-    ASSERT_TRUE(makeMesh(split, indices, kSystem16)->generateAdjacency(0.0f, adjacency));
-    EXPECT_EQ(adjacency, (std::vector<DWORD>{kNoAdjacentFace, kNoAdjacentFace, 1, 0, kNoAdjacentFace, kNoAdjacentFace}));
-
-    // -0 and +0 are the same position.
-    split[3].position.x = -0.0f;
-    ASSERT_TRUE(makeMesh(split, indices, kSystem16)->generateAdjacency(0.0f, adjacency));
-    EXPECT_EQ(adjacency[2], 1u);
-
-    // One ulp apart: not joined at epsilon 0, joined by a small epsilon.
-    split[4].position.x = nudge;
-    const auto apart = makeMesh(split, indices, kSystem16);
-    ASSERT_TRUE(apart->generateAdjacency(0.0f, adjacency));
-    EXPECT_EQ(adjacency[2], kNoAdjacentFace);
-    ASSERT_TRUE(apart->generateAdjacency(1e-5f, adjacency));
-    EXPECT_EQ(adjacency[2], 1u);
-    EXPECT_EQ(adjacency[3], 0u);
-}
-
 TEST(Mesh, IndicesThatNameNoVertexAreRefused) {
     const std::vector<MeshVertex> vertices = {at(0, 0), at(0, 1), at(1, 1)};
     for (const DWORD options : {kSystem16, kSystem32}) {
         const auto mesh = makeMesh(vertices, {0, 1, 3}, options);
-        std::vector<DWORD> adjacency;
-        EXPECT_FALSE(mesh->generateAdjacency(0.0f, adjacency)) << options;
         EXPECT_FALSE(mesh->optimizeInPlace(kOptimize)) << options;
+        EXPECT_EQ(Mesh::createOptimized({0, 1, 3}, {vertices.data(), sizeof(MeshVertex), 3}, options, kOptimize), nullptr);
         EXPECT_EQ(mesh->vertexCount(), 3u) << "a refused optimisation leaves the mesh alone";
         EXPECT_EQ(mesh->index(2), 3u);
     }
@@ -227,4 +184,55 @@ TEST(Mesh, OneTriangleRepeatedManyTimesIsOptimisedInLinearTime) {
     EXPECT_EQ(mesh->vertexCount(), 3u);
     EXPECT_EQ(mesh->faceCount(), 300000u);
     EXPECT_EQ(triangleSet(*mesh), triangleSet(*makeMesh(vertices, indices, kSystem32)));
+}
+
+// Building a mesh optimised gives exactly the mesh that filling one and optimising it in
+// place gives: scenes load through the first, and their meshes must not change.
+TEST(Mesh, BuildingOptimisedEqualsOptimisingInPlace) {
+    struct Source {
+        const char* name;
+        std::vector<MeshVertex> vertices;
+        std::vector<std::uint32_t> indices;
+    };
+    std::vector<Source> sources;
+    Source grid{"shuffled grid with an unused vertex", {}, {}};
+    shuffledGrid(20, grid.vertices, grid.indices);
+    grid.vertices.insert(grid.vertices.begin() + 7, at(-9, -9));
+    for (auto& i : grid.indices) i += i >= 7;
+    sources.push_back(grid);
+    Source repeated{"one triangle shared by many faces", {at(0, 0), at(0, 1), at(1, 1), at(3, 3)}, {}};
+    for (int i = 0; i < 400; ++i) repeated.indices.insert(repeated.indices.end(), {2, 0, 1});
+    sources.push_back(repeated);
+    Source twice{"the same position in two vertices", {at(0, 0), at(0, 1), at(1, 1), at(0, 0), at(1, 0)}, {0, 1, 2, 3, 2, 4}};
+    sources.push_back(twice);
+
+    // The file's records are longer than a mesh vertex: 48 bytes with 16 of other data.
+    struct Record {
+        MeshVertex vertex;
+        float other[4] = {7, 7, 7, 7};
+    };
+    for (const Source& source : sources) {
+        std::vector<Record> records;
+        for (const MeshVertex& v : source.vertices) records.push_back({v});
+        for (const DWORD options : {kSystem16, kSystem32}) {
+            for (const DWORD flags : {DWORD(0), DWORD(D3DXMESHOPT_COMPACT), DWORD(D3DXMESHOPT_VERTEXCACHE), kOptimize}) {
+                SCOPED_TRACE(std::string(source.name) + ", options " + std::to_string(options) + ", flags " +
+                             std::to_string(flags));
+                const auto inPlace = makeMesh(source.vertices, source.indices, options);
+                ASSERT_TRUE(inPlace->optimizeInPlace(flags));
+                const auto built = Mesh::createOptimized(
+                    source.indices, {records.data(), sizeof(Record), DWORD(records.size())}, options, flags);
+                ASSERT_NE(built, nullptr);
+                EXPECT_EQ(built->options(), inPlace->options());
+                EXPECT_EQ(built->faceCount(), inPlace->faceCount());
+                EXPECT_TRUE(std::ranges::equal(built->vertices(), inPlace->vertices()));
+                EXPECT_TRUE(std::ranges::equal(built->indices16(), inPlace->indices16()));
+                EXPECT_TRUE(std::ranges::equal(built->indices32(), inPlace->indices32()));
+                EXPECT_TRUE(std::ranges::equal(built->attributes(), inPlace->attributes()));
+            }
+        }
+    }
+    // What create refuses, building refuses too.
+    const std::vector<MeshVertex> none;
+    EXPECT_EQ(Mesh::createOptimized({}, {none.data(), sizeof(MeshVertex), 0}, kSystem16, kOptimize), nullptr);
 }

@@ -3,6 +3,8 @@
 #include "platform/Platform.h"
 #include "platform/sdl/SdlWindow.h"
 
+#include <SDL2/SDL.h>
+
 #include <array>
 #include <cstdio>
 #include <fstream>
@@ -77,6 +79,26 @@ OffscreenGl::~OffscreenGl() = default;
 
 Device& OffscreenGl::device() { return window_->device(); }
 GlDevice& OffscreenGl::glDevice() { return window_->device(); }
+
+OffscreenContext::OffscreenContext(bool es) {
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
+    video_ = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+    if (!video_) return;
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, es ? SDL_GL_CONTEXT_PROFILE_ES : SDL_GL_CONTEXT_PROFILE_CORE);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, es ? 0 : 3);
+    window_ = SDL_CreateWindow("test", 0, 0, 16, 16, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+    if (window_) context_ = SDL_GL_CreateContext(static_cast<SDL_Window*>(window_));
+    if (context_) SDL_GL_MakeCurrent(static_cast<SDL_Window*>(window_), context_);
+}
+
+OffscreenContext::~OffscreenContext() {
+    if (context_) SDL_GL_DeleteContext(context_);
+    if (window_) SDL_DestroyWindow(static_cast<SDL_Window*>(window_));
+    // The next window asks for its own profile: leave the attributes as SDL's defaults.
+    SDL_GL_ResetAttributes();
+    if (video_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
 
 Rgb pixelAt(const RgbImage& image, int x, int y) {
     const std::uint8_t* p = &image.pixels[(std::size_t(y) * image.width + x) * 3];

@@ -55,6 +55,22 @@ private:
     std::unique_ptr<SdlWindow> window_;
 };
 
+// A bare offscreen OpenGL context without a device, current while it lives: desktop 3.3
+// core, or OpenGL ES 3.0 (what WebGL 2 offers). `ok` is false when the driver cannot make it.
+class OffscreenContext {
+public:
+    explicit OffscreenContext(bool es);
+    ~OffscreenContext();
+    OffscreenContext(const OffscreenContext&) = delete;
+    OffscreenContext& operator=(const OffscreenContext&) = delete;
+    bool ok() const { return context_ != nullptr; }
+
+private:
+    bool video_ = false;
+    void* window_ = nullptr;
+    void* context_ = nullptr;
+};
+
 struct Rgb {
     int r, g, b;
 };

@@ -11,17 +11,19 @@
 
 #include <cstdint>
 
-// The first lines of every shader: its GLSL dialect. ES has no default float precision in
-// fragment shaders, so every precision is set, the same in both stages (their uniform blocks
-// must match).
-#ifdef __EMSCRIPTEN__
-#define ZAMP_GLSL_VERSION                                                                         \
-    "#version 300 es\nprecision highp float;\nprecision highp int;\nprecision highp sampler2D;\n"
-#else
-#define ZAMP_GLSL_VERSION "#version 330 core\n"
-#endif
+#include "platform/gl/GlShaderSource.h"
 
 namespace zamp::gl {
+
+#ifdef __EMSCRIPTEN__
+// The shaders' GLSL dialect.
+inline constexpr GlslDialect kShaderDialect = GlslDialect::Essl300;
+// WebGL2 cannot map a buffer for reading: frames are read straight into memory there.
+inline constexpr bool kReadsBackThroughBuffers = false;
+#else
+inline constexpr GlslDialect kShaderDialect = GlslDialect::Glsl330;
+inline constexpr bool kReadsBackThroughBuffers = true;
+#endif
 
 // glClearDepth on desktop GL, glClearDepthf on ES.
 void clearDepth(float z);

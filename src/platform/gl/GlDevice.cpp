@@ -2,7 +2,6 @@
 
 #include "core/Error.h"
 #include "platform/gl/GlBlendTable.h"
-#include "platform/gl/GlShaderSource.h"
 
 #include <cstring>
 #include <iostream>
@@ -10,61 +9,8 @@
 
 namespace zamp {
 
-namespace {
-
-gl::ShaderName compileShader(GLenum type, const char* source) {
-    gl::ShaderName shader(glCreateShader(type));
-    const GLuint id = shader.get();
-    glShaderSource(id, 1, &source, nullptr);
-    glCompileShader(id);
-    GLint ok = 0;
-    glGetShaderiv(id, GL_COMPILE_STATUS, &ok);
-    if (!ok) {
-        char log[2048] = {};
-        glGetShaderInfoLog(id, sizeof log, nullptr, log);
-        throw Error(std::string("Fixed-function shader does not compile: ") + log);
-    }
-    return shader;
-}
-
-gl::ProgramName linkProgram(const char* vertexSource, const char* fragmentSource) {
-    const gl::ShaderName vs = compileShader(GL_VERTEX_SHADER, vertexSource);
-    const gl::ShaderName fs = compileShader(GL_FRAGMENT_SHADER, fragmentSource);
-    gl::ProgramName program(glCreateProgram());
-    glAttachShader(program.get(), vs.get());
-    glAttachShader(program.get(), fs.get());
-    glLinkProgram(program.get());
-    GLint ok = 0;
-    glGetProgramiv(program.get(), GL_LINK_STATUS, &ok);
-    if (!ok) {
-        char log[2048] = {};
-        glGetProgramInfoLog(program.get(), sizeof log, nullptr, log);
-        throw Error(std::string("Fixed-function shader does not link: ") + log);
-    }
-    // The program keeps what it linked; the shaders are released with their names.
-    glDetachShader(program.get(), vs.get());
-    glDetachShader(program.get(), fs.get());
-    return program;
-}
-
-} // namespace
-
 GlDevice::GlDevice(int backBufferWidth, int backBufferHeight, PresentTarget presentTarget)
-    : presentTarget_(std::move(presentTarget)) {
-    program_ = linkProgram(kFixedFunctionVertexShader, kFixedFunctionFragmentShader);
-    glUseProgram(program_.get());
-    glUniform1i(glGetUniformLocation(program_.get(), "stageTexture"), 0);
-    GLuint blockIndex = glGetUniformBlockIndex(program_.get(), "FixedFunction");
-    glUniformBlockBinding(program_.get(), blockIndex, 0);
-    GLint blockSize = 0;
-    glGetActiveUniformBlockiv(program_.get(), blockIndex, GL_UNIFORM_BLOCK_DATA_SIZE, &blockSize);
-    if (blockSize != GLint(sizeof(FixedFunctionBlock)))
-        throw Error("Fixed-function shader block has " + std::to_string(blockSize) + " bytes, expected " +
-                    std::to_string(sizeof(FixedFunctionBlock)));
-    uniformBuffer_ = gl::makeBuffer();
-    glBindBuffer(GL_UNIFORM_BUFFER, uniformBuffer_.get());
-    glBufferData(GL_UNIFORM_BUFFER, sizeof(FixedFunctionBlock), nullptr, GL_DYNAMIC_DRAW);
-    glBindBufferBase(GL_UNIFORM_BUFFER, 0, uniformBuffer_.get());
+    : presentTarget_(std::move(presentTarget)), fixedFunction_(cache_, gl::kShaderDialect) {
     glActiveTexture(GL_TEXTURE0);
 
     // Surfaces are stored top row first with y flipped in the shader, which reverses the
@@ -80,6 +26,65 @@ GlDevice::GlDevice(int backBufferWidth, int backBufferHeight, PresentTarget pres
 }
 
 GlDevice::~GlDevice() = default;
+
+void GlDevice::setShaderPath(ShaderPath path) {
+    if (path == ShaderPath::Generic && !generic_) generic_ = std::make_unique<GlGenericFixedFunction>(cache_);
+    genericPath_ = path == ShaderPath::Generic;
+    // The generic program's draws leave the specialised ones' inputs untouched, but the
+    // program in use has changed.
+    fixedFunction_.invalidate(kShapeInput);
+}
+
+// Each setter marks stale only the derived inputs that a real change touches: a scene layer
+// sets the same stage states and render states for every mesh.
+void GlDevice::setRenderState(D3DRENDERSTATETYPE state, DWORD value) {
+    ++deviceCalls_;
+    if (state_.renderState(state) == value) return;
+    state_.setRenderState(state, value);
+    fixedFunction_.invalidate(fixedFunctionInputsOfRenderState(state));
+}
+
+void GlDevice::setTransform(DWORD type, const Matrix& m) {
+    ++deviceCalls_;
+    if (state_.transform(type) == m) return;
+    state_.setTransform(type, m);
+    fixedFunction_.invalidate(fixedFunctionInputsOfTransform(type));
+}
+
+bool GlDevice::setLight(DWORD index, const Light& light) {
+    ++deviceCalls_;
+    if (!state_.setLight(index, light)) return false;
+    if (state_.lightEnabled(index)) fixedFunction_.invalidate(kShapeInput | kFrameInput);
+    return true;
+}
+
+void GlDevice::lightEnable(DWORD index, bool enable) {
+    ++deviceCalls_;
+    if (state_.lightEnabled(index) == enable) return;
+    state_.lightEnable(index, enable);
+    fixedFunction_.invalidate(kShapeInput | kFrameInput);
+}
+
+void GlDevice::setMaterial(const Material& m) {
+    ++deviceCalls_;
+    if (state_.material() == m) return;
+    state_.setMaterial(m);
+    fixedFunction_.invalidate(kMaterialInput);
+}
+
+void GlDevice::setTexture(DWORD stage, Texture* t) {
+    ++deviceCalls_;
+    // Which texture is bound is GL state; only whether one is bound shapes the program.
+    if (stage == 0 && (state_.texture(0) == nullptr) != (t == nullptr)) fixedFunction_.invalidate(kShapeInput);
+    state_.setTexture(stage, t);
+}
+
+void GlDevice::setTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) {
+    ++deviceCalls_;
+    if (state_.textureStageState(stage, type) == value) return;
+    state_.setTextureStageState(stage, type, value);
+    fixedFunction_.invalidate(fixedFunctionInputsOfStageState(stage, type));
+}
 
 void GlDevice::bindTarget() {
     cache_.bindFramebuffer(target_->framebuffer());
@@ -212,28 +217,35 @@ void GlDevice::drawSubset(const Mesh& mesh, DWORD attribute) {
 
     bindTarget();
     applyPipelineState();
-    FixedFunctionBlock block;
-    buildFixedFunctionBlock(state_, target_->width(), target_->height(), block);
-    if (!blockUploaded_ || std::memcmp(&block, &lastBlock_, sizeof block) != 0) {
-        glBufferSubData(GL_UNIFORM_BUFFER, 0, sizeof block, &block);
-        cache_.count();
-        lastBlock_ = block;
-        blockUploaded_ = true;
-    }
+    if (genericPath_)
+        generic_->prepare(state_, target_->width(), target_->height());
+    else
+        fixedFunction_.prepare(state_, target_->width(), target_->height());
     cache_.bindVertexArray(data.vertexArray());
     glDrawElements(GL_TRIANGLES, data.indexCount(), data.indexType(), nullptr);
     cache_.count();
 }
 
 RgbImage GlDevice::readRenderTarget() {
-    bindTarget();
     RgbImage image;
-    image.width = target_->width();
-    image.height = target_->height();
-    image.pixels.resize(std::size_t(image.width) * image.height * 3);
-    gl::readPixelsRgb(image.width, image.height, image.pixels.data());
-    cache_.count();
+    startReadback(image);
+    finishReadbacks();
     return image;
 }
+
+void GlDevice::startReadback(RgbImage& into) {
+    bindTarget();
+    if constexpr (gl::kReadsBackThroughBuffers) {
+        readback_.start(target_->width(), target_->height(), into);
+    } else {
+        into.width = target_->width();
+        into.height = target_->height();
+        into.pixels.resize(std::size_t(into.width) * std::size_t(into.height) * 3);
+        gl::readPixelsRgb(into.width, into.height, into.pixels.data());
+        cache_.count();
+    }
+}
+
+void GlDevice::finishReadbacks() { readback_.finishAll(); }
 
 } // namespace zamp

@@ -1,5 +1,7 @@
 // The device on OpenGL 3.3 core. It stores the Direct3D state the player sets and, at each
-// draw, turns it into GL state (only what changed) and the fixed-function shader's inputs.
+// draw, turns it into GL state (only what changed) and the inputs of the fixed-function
+// program specialised to the state (GlFixedFunction), redoing only what the calls since the
+// last draw made stale.
 // Every surface is stored top row first, as Direct3D's are; `present` turns the back
 // buffer the right way up in the window. Needs a current GL context for its whole life.
 #pragma once
@@ -7,7 +9,10 @@
 #include "gfx/Device.h"
 #include "gfx/DeviceState.h"
 #include "gfx/FixedFunction.h"
+#include "platform/gl/GlFixedFunction.h"
+#include "platform/gl/GlGenericFixedFunction.h"
 #include "platform/gl/GlObjects.h"
+#include "platform/gl/GlReadback.h"
 #include "platform/gl/GlResources.h"
 #include "platform/gl/GlStateCache.h"
 
@@ -24,45 +29,30 @@ public:
         std::function<void()> swap;
     };
 
-    // Throws an Error with the compiler's log when the context cannot run the shader.
+    // Throws an Error when the back buffer cannot be made. Programs are compiled at the
+    // first draw that needs them; one that does not compile throws an Error from that draw.
     GlDevice(int backBufferWidth, int backBufferHeight, PresentTarget presentTarget = {});
     ~GlDevice() override;
+
+    // Specialised: a program per shape of the state (the default). Generic: the one program
+    // that reads every choice from its block, kept as the reference for pixel comparisons.
+    enum class ShaderPath { Specialised, Generic };
+    void setShaderPath(ShaderPath path);
 
     void clear(DWORD flags, D3DCOLOR color, float z, DWORD stencil) override;
     bool beginScene() override;
     void endScene() override;
     void present() override;
 
-    void setRenderState(D3DRENDERSTATETYPE state, DWORD value) override {
-        ++deviceCalls_;
-        state_.setRenderState(state, value);
-    }
+    void setRenderState(D3DRENDERSTATETYPE state, DWORD value) override;
     DWORD renderState(D3DRENDERSTATETYPE state) const override { return state_.renderState(state); }
-    void setTransform(DWORD type, const Matrix& m) override {
-        ++deviceCalls_;
-        state_.setTransform(type, m);
-    }
+    void setTransform(DWORD type, const Matrix& m) override;
     const Matrix& transform(DWORD type) const override { return state_.transform(type); }
-    bool setLight(DWORD index, const Light& light) override {
-        ++deviceCalls_;
-        return state_.setLight(index, light);
-    }
-    void lightEnable(DWORD index, bool enable) override {
-        ++deviceCalls_;
-        state_.lightEnable(index, enable);
-    }
-    void setMaterial(const Material& m) override {
-        ++deviceCalls_;
-        state_.setMaterial(m);
-    }
-    void setTexture(DWORD stage, Texture* t) override {
-        ++deviceCalls_;
-        state_.setTexture(stage, t);
-    }
-    void setTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) override {
-        ++deviceCalls_;
-        state_.setTextureStageState(stage, type, value);
-    }
+    bool setLight(DWORD index, const Light& light) override;
+    void lightEnable(DWORD index, bool enable) override;
+    void setMaterial(const Material& m) override;
+    void setTexture(DWORD stage, Texture* t) override;
+    void setTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) override;
     DWORD textureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type) const override {
         return state_.textureStageState(stage, type);
     }
@@ -72,6 +62,9 @@ public:
     std::unique_ptr<Texture> createTexture(int width, int height, DWORD usage, D3DFORMAT format) override;
     void drawSubset(const Mesh& mesh, DWORD attribute) override;
     RgbImage readRenderTarget() override;
+    // Through pixel buffer objects: the pixels are copied aside when the frame is drawn.
+    void startReadback(RgbImage& into) override;
+    void finishReadbacks() override;
 
     void finish() override { glFinish(); }
     // Device calls are what a translation without a state cache would turn into at least as
@@ -79,6 +72,8 @@ public:
     Counters counters() const override { return {deviceCalls_, cache_.calls(), liveObjects_}; }
 
     const DeviceState& state() const { return state_; }
+    // Programs compiled so far (specialised path).
+    std::size_t programCount() const { return fixedFunction_.programCount(); }
 
 private:
     void bindTarget();
@@ -87,10 +82,10 @@ private:
     DeviceState state_;
     GlStateCache cache_;
     PresentTarget presentTarget_;
-    gl::ProgramName program_;
-    gl::BufferName uniformBuffer_;
-    FixedFunctionBlock lastBlock_{};
-    bool blockUploaded_ = false;
+    GlFixedFunction fixedFunction_;
+    std::unique_ptr<GlGenericFixedFunction> generic_; // made when first chosen
+    bool genericPath_ = false;
+    GlReadback readback_{cache_};
     std::unique_ptr<GlSurface> backBuffer_;
     GlSurface* target_ = nullptr;
     bool inScene_ = false;

@@ -74,4 +74,11 @@ void GlStateCache::bindVertexArray(GLuint vao) {
     ++calls_;
 }
 
+void GlStateCache::useProgram(GLuint program) {
+    if (program_ == program) return;
+    program_ = program;
+    glUseProgram(program);
+    ++calls_;
+}
+
 } // namespace zamp

@@ -21,6 +21,7 @@ public:
     void bindTexture(GLuint texture);
     void bindVertexArray(GLuint vao);
     void colorMask(bool on);
+    void useProgram(GLuint program);
     // Something else changed the vertex array binding.
     void forgetVertexArray() { vao_ = 0xFFFFFFFF; }
 
@@ -40,7 +41,7 @@ private:
     int blend_ = kUnknown, depthTest_ = kUnknown, cull_ = kUnknown;
     GLenum blendSrc_ = kUnknownEnum, blendDst_ = kUnknownEnum, depthFunc_ = kUnknownEnum, cullFace_ = kUnknownEnum;
     int depthMask_ = kUnknown, colorMask_ = kUnknown;
-    GLuint fbo_ = 0xFFFFFFFF, texture_ = 0xFFFFFFFF, vao_ = 0xFFFFFFFF;
+    GLuint fbo_ = 0xFFFFFFFF, texture_ = 0xFFFFFFFF, vao_ = 0xFFFFFFFF, program_ = 0xFFFFFFFF;
     int viewportW_ = -1, viewportH_ = -1;
     std::uint64_t calls_ = 0;
 };

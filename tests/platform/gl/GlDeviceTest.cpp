@@ -3,6 +3,7 @@
 #include "DeviceFixture.h"
 
 #include <cmath>
+#include <functional>
 
 namespace zamp {
 namespace {
@@ -190,6 +191,92 @@ TEST_F(DeviceFixture, TextureStageWithAndWithoutTexture) {
     EXPECT_RGB(pixelAt(img, 40, 8), 255, 0, 0);
     EXPECT_RGB(pixelAt(img, 56, 8), 0, 255, 0);
     EXPECT_RGB(pixelAt(img, 40, 56), 0, 0, 128);
+}
+
+TEST_F(DeviceFixture, DrawsUploadOnlyTheInputsThatChanged) {
+    const Mesh& quad = rect(8, 8, 24, 24);
+    material({1, 0, 0, 1});
+    d.drawSubset(quad, 0);
+    auto callsFor = [&](const std::function<void()>& changes) {
+        const auto before = d.counters();
+        changes();
+        d.drawSubset(quad, 0);
+        const auto after = d.counters();
+        return after.backendCalls - before.backendCalls;
+    };
+    // Nothing changed: the draw call alone.
+    EXPECT_EQ(callsFor([] {}), 1u);
+    // A new world matrix: its rows, then the draw.
+    EXPECT_EQ(callsFor([&] { d.setTransform(D3DTS_WORLD, matrixTranslation(4, 0, 0)); }), 2u);
+    // What a scene layer sets again before each mesh, unchanged, with a new world matrix.
+    EXPECT_EQ(callsFor([&] {
+                  material({1, 0, 0, 1});
+                  d.setTexture(0, nullptr);
+                  d.setRenderState(D3DRS_LIGHTING, 1);
+                  d.setRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
+                  d.setTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+                  d.setTransform(D3DTS_WORLD, matrixTranslation(8, 0, 0));
+              }),
+              2u);
+    // A new material alone: its rows; with a new matrix: both in one upload.
+    EXPECT_EQ(callsFor([&] { material({0, 1, 0, 1}); }), 2u);
+    EXPECT_EQ(callsFor([&] {
+                  material({0, 0, 1, 1});
+                  d.setTransform(D3DTS_WORLD, matrixTranslation(12, 0, 0));
+              }),
+              2u);
+    // Fog colour belongs to the frame block: one upload of the block (bind and data).
+    EXPECT_EQ(callsFor([&] { d.setRenderState(D3DRS_FOGCOLOR, 0xFF00FF00); }), 3u);
+}
+
+TEST_F(DeviceFixture, ReadbacksKeepThePixelsOfWhenTheyBegan) {
+    // Three frames drawn one after another, each read back before the next is drawn and
+    // all taken out at the end: every picture is its own frame's.
+    const D3DCOLOR colours[] = {0xFF102030, 0xFFC08040, 0xFF00FF7F};
+    RgbImage frames[3];
+    for (int i = 0; i < 3; ++i) {
+        d.clear(D3DCLEAR_TARGET, colours[i], 1, 0);
+        material({}, {}, {1, 1, 1, 1});
+        d.drawSubset(rect(float(8 * i), 0, float(8 * i + 8), 8), 0);
+        d.startReadback(frames[i]);
+    }
+    d.finishReadbacks();
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_EQ(frames[i].width, kSize);
+        ASSERT_EQ(frames[i].height, kSize);
+        const Rgb background{int(colours[i] >> 16 & 0xFF), int(colours[i] >> 8 & 0xFF), int(colours[i] & 0xFF)};
+        EXPECT_RGB(pixelAt(frames[i], 40, 40), background.r, background.g, background.b);
+        EXPECT_RGB(pixelAt(frames[i], 8 * i + 4, 4), 255, 255, 255); // top row first
+        EXPECT_RGB(pixelAt(frames[i], (8 * i + 12) % kSize, 4), background.r, background.g, background.b);
+    }
+    // More readbacks than the device keeps buffers for: the oldest are finished on the way.
+    std::vector<RgbImage> many(7);
+    for (std::size_t i = 0; i < many.size(); ++i) {
+        d.clear(D3DCLEAR_TARGET, 0xFF000000 | D3DCOLOR(i * 30), 1, 0);
+        d.startReadback(many[i]);
+    }
+    d.finishReadbacks();
+    for (std::size_t i = 0; i < many.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_RGB(pixelAt(many[i], 1, 1), 0, 0, int(i * 30));
+    }
+}
+
+TEST_F(DeviceFixture, ProgramsAreMadeOncePerShape) {
+    const Mesh& quad = rect(0, 0, 64, 64);
+    material({}, {}, {1, 1, 1, 1});
+    d.drawSubset(quad, 0);
+    const std::size_t first = d.programCount();
+    d.setRenderState(D3DRS_ALPHATESTENABLE, 1);
+    d.setRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATER);
+    d.drawSubset(quad, 0);
+    EXPECT_EQ(d.programCount(), first + 1);
+    d.setRenderState(D3DRS_ALPHATESTENABLE, 0);
+    d.drawSubset(quad, 0);
+    d.setRenderState(D3DRS_ALPHATESTENABLE, 1);
+    d.drawSubset(quad, 0);
+    EXPECT_EQ(d.programCount(), first + 1);
+    EXPECT_RGB(probe(32, 32), 255, 255, 255); // and it still draws
 }
 
 TEST_F(DeviceFixture, LightsBeyondEightAreIgnoredInEnablingOrder) {

@@ -1,0 +1,407 @@
+// The floor zamp's frames are measured against: a plain OpenGL 3.3 program that draws the
+// draw-count scene (bench/draws) as zamp's script for it does, layer by layer, with the same
+// vertex and index buffers (loaded and optimised by zamp's own loader), the same number of
+// draw calls, one shader written for exactly this state and, per draw, one uniform update
+// holding only what the picture needs (the world-view and normal matrices and, when it
+// changed, the material). Nothing of zamp's device is used.
+//
+//   raw_gl_baseline --layers L --camera C --offset S --end E --frames N [--png FILE --at T] SIV
+//
+// Draws N timed frames at the times zamp --bench N draws (start 0, end E) after one frame
+// that warms up, and prints the same timing lines; with --png it writes the frame at T.
+#include "IdleDevice.h"
+
+#include "gfx/D3DXMath.h"
+#include "platform/gl/GlObjects.h"
+#include "platform/Platform.h"
+#include "show/Scene.h"
+#include "show/ScenePlayback.h"
+#include "show/TextureRegistry.h"
+
+#include <SDL2/SDL.h>
+#include <epoxy/gl.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <memory>
+#include <numeric>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+using namespace zamp;
+
+namespace {
+
+constexpr int kWidth = 1024, kHeight = 768;
+constexpr float kAspect = 1.3333334f;
+
+// Lights in the order the scene defines them: directional, point, spot.
+//   draw[0..3] world-view matrix rows, draw[4..6] normal matrix rows, draw[7..9] material
+//   diffuse, ambient, emissive.
+//   layer[0..3] projection rows, [4] global ambient, [5] fog colour, [6] half-pixel shift
+//   (x, y), fog start, fog end, [7] alpha reference, spot cos(theta / 2), cos(phi / 2),
+//   [8..9] directional light colour and direction, [10..12] point light colour, position
+//   and range, attenuation, [13..16] spot light colour, position and range, direction and
+//   falloff, attenuation; all in camera space.
+const char* const kVertexShader = R"(#version 330 core
+layout(location = 0) in vec3 inPosition;
+layout(location = 1) in vec3 inNormal;
+uniform vec4 draw[10];
+uniform vec4 layer[17];
+out vec4 vDiffuse;
+out float vFog;
+void main() {
+    vec4 P = mat4(draw[0], draw[1], draw[2], draw[3]) * vec4(inPosition, 1.0);
+    vec3 p = P.xyz;
+    vec3 N = mat3(draw[4].xyz, draw[5].xyz, draw[6].xyz) * inNormal;
+    vec3 ambientSum = layer[4].rgb;
+    vec3 diffuseSum = vec3(0.0);
+    vec3 L = -layer[9].xyz;
+    diffuseSum += layer[8].rgb * clamp(dot(N, L), 0.0, 1.0);
+    vec3 toLight = layer[11].xyz - p;
+    float d = length(toLight);
+    if (d <= layer[11].w) {
+        L = d > 0.0 ? toLight / d : vec3(0.0);
+        float denom = layer[12].x + layer[12].y * d + layer[12].z * d * d;
+        float att = denom > 0.0 ? 1.0 / denom : 0.0;
+        diffuseSum += layer[10].rgb * clamp(dot(N, L), 0.0, 1.0) * att;
+    }
+    toLight = layer[14].xyz - p;
+    d = length(toLight);
+    if (d <= layer[14].w) {
+        L = d > 0.0 ? toLight / d : vec3(0.0);
+        float denom = layer[16].x + layer[16].y * d + layer[16].z * d * d;
+        float att = denom > 0.0 ? 1.0 / denom : 0.0;
+        float cosAlpha = dot(layer[15].xyz, -L);
+        float spot = 1.0;
+        if (cosAlpha <= layer[7].z) spot = 0.0;
+        else if (cosAlpha <= layer[7].y)
+            spot = pow((cosAlpha - layer[7].z) / (layer[7].y - layer[7].z), layer[15].w);
+        diffuseSum += layer[13].rgb * clamp(dot(N, L), 0.0, 1.0) * (att * spot);
+    }
+    vDiffuse.rgb = clamp(draw[8].rgb * ambientSum + draw[7].rgb * diffuseSum + draw[9].rgb, 0.0, 1.0);
+    vDiffuse.a = clamp(draw[7].a, 0.0, 1.0);
+    float range = layer[6].w - layer[6].z;
+    vFog = clamp(range != 0.0 ? (layer[6].w - length(p)) / range : 0.0, 0.0, 1.0);
+    vec4 clip = mat4(layer[0], layer[1], layer[2], layer[3]) * P;
+    clip.x += layer[6].x * clip.w;
+    clip.y += layer[6].y * clip.w;
+    gl_Position = vec4(clip.x, -clip.y, 2.0 * clip.z - clip.w, clip.w);
+}
+)";
+
+const char* const kFragmentShader = R"(#version 330 core
+uniform vec4 layer[17];
+in vec4 vDiffuse;
+in float vFog;
+out vec4 fragColor;
+void main() {
+    float a = clamp(vDiffuse.a, 0.0, 1.0);
+    if (floor(a * 255.0 + 0.5) < layer[7].x) discard;
+    fragColor = vec4(mix(layer[5].rgb, clamp(vDiffuse.rgb, 0.0, 1.0), vFog), a);
+}
+)";
+
+struct Options {
+    int layers = 1, camera = 0, frames = 10;
+    float offset = 0, end = 20, at = 0;
+    std::string png, siv;
+};
+
+Options parse(int argc, char** argv) {
+    Options o;
+    for (int i = 1; i < argc; ++i) {
+        std::string a = argv[i];
+        auto value = [&]() -> std::string {
+            if (i + 1 >= argc) throw std::runtime_error(a + " needs a value");
+            return argv[++i];
+        };
+        if (a == "--layers") o.layers = std::stoi(value());
+        else if (a == "--camera") o.camera = std::stoi(value());
+        else if (a == "--frames") o.frames = std::stoi(value());
+        else if (a == "--offset") o.offset = std::stof(value());
+        else if (a == "--end") o.end = std::stof(value());
+        else if (a == "--png") o.png = value();
+        else if (a == "--at") o.at = std::stof(value());
+        else if (o.siv.empty()) o.siv = a;
+        else throw std::runtime_error("unexpected argument " + a);
+    }
+    if (o.siv.empty()) throw std::runtime_error("no SIV file given");
+    return o;
+}
+
+gl::ShaderName compile(GLenum type, const char* source) {
+    gl::ShaderName shader(glCreateShader(type));
+    glShaderSource(shader.get(), 1, &source, nullptr);
+    glCompileShader(shader.get());
+    GLint ok = 0;
+    glGetShaderiv(shader.get(), GL_COMPILE_STATUS, &ok);
+    if (!ok) {
+        char log[2048] = {};
+        glGetShaderInfoLog(shader.get(), sizeof log, nullptr, log);
+        throw std::runtime_error(std::string("shader: ") + log);
+    }
+    return shader;
+}
+
+void putRows(float* out, const Matrix& m, int rows) { std::memcpy(out, m.m, sizeof(float) * 4 * rows); }
+
+void putColour(float* out, const Vec4& c) { out[0] = c.r, out[1] = c.g, out[2] = c.b, out[3] = c.a; }
+
+Vec3 directionInView(const Vec3& d, const Matrix& m) {
+    Vec3 v{d.x * m.m[0][0] + d.y * m.m[1][0] + d.z * m.m[2][0], d.x * m.m[0][1] + d.y * m.m[1][1] + d.z * m.m[2][1],
+           d.x * m.m[0][2] + d.y * m.m[1][2] + d.z * m.m[2][2]};
+    float len = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
+    return len > 0 ? Vec3{v.x / len, v.y / len, v.z / len} : v;
+}
+
+struct GpuMesh {
+    gl::VertexArrayName vao;
+    gl::BufferName vertices, indices;
+    GLsizei count = 0;
+    GLenum type = GL_UNSIGNED_SHORT;
+    const SceneMesh* source = nullptr;
+};
+
+class Baseline {
+public:
+    Baseline(const Options& o, const Scene& scene) : options_(o), scene_(scene) {
+        if (scene.lights.size() != 3 || scene.lights[0].light.type != D3DLIGHT_DIRECTIONAL ||
+            scene.lights[1].light.type != D3DLIGHT_POINT || scene.lights[2].light.type != D3DLIGHT_SPOT)
+            throw std::runtime_error("the shader is written for a directional, a point and a spot light");
+        const gl::ShaderName vs = compile(GL_VERTEX_SHADER, kVertexShader);
+        const gl::ShaderName fs = compile(GL_FRAGMENT_SHADER, kFragmentShader);
+        program_ = gl::ProgramName(glCreateProgram());
+        glAttachShader(program_.get(), vs.get());
+        glAttachShader(program_.get(), fs.get());
+        glLinkProgram(program_.get());
+        glUseProgram(program_.get());
+        drawLocation_ = glGetUniformLocation(program_.get(), "draw");
+        layerLocation_ = glGetUniformLocation(program_.get(), "layer");
+
+        // The target zamp draws into: RGB colour and a 16-bit depth buffer.
+        color_ = gl::makeTexture();
+        glBindTexture(GL_TEXTURE_2D, color_.get());
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, kWidth, kHeight, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
+        depth_ = gl::makeRenderbuffer();
+        glBindRenderbuffer(GL_RENDERBUFFER, depth_.get());
+        glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT16, kWidth, kHeight);
+        framebuffer_ = gl::makeFramebuffer();
+        glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_.get());
+        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, color_.get(), 0);
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth_.get());
+        glViewport(0, 0, kWidth, kHeight);
+
+        for (const auto& m : scene.meshes) meshes_.push_back(upload(*m));
+
+        // The state every layer of the script draws with, set once.
+        glFrontFace(GL_CCW);
+        glDisable(GL_DITHER);
+        glEnable(GL_DEPTH_TEST);
+        glDepthFunc(GL_LEQUAL);
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        glCullFace(GL_BACK);
+        glClearColor(0, 0, 0, 1);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    }
+
+    long frame(float t) {
+        long calls = 0;
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        ++calls;
+        const SceneCamera& camera = scene_.cameras[std::size_t(options_.camera)];
+        bool culling = false;
+        glDisable(GL_CULL_FACE);
+        calls += 1;
+        for (int layer = 0; layer < options_.layers; ++layer) {
+            const float st = t + float(layer) * options_.offset;
+            glClear(GL_DEPTH_BUFFER_BIT);
+            const Matrix view = cameraView(camera, st);
+            setLayerUniforms(view, cameraProjection(camera, st, kAspect));
+            calls += 2;
+            const Material* uploaded = nullptr;
+            for (const GpuMesh& mesh : meshes_) {
+                const SceneMesh& m = *mesh.source;
+                if (m.twoSided == culling) {
+                    culling = !m.twoSided;
+                    culling ? glEnable(GL_CULL_FACE) : glDisable(GL_CULL_FACE);
+                    ++calls;
+                }
+                const Matrix worldView = matrixMultiply(meshWorldMatrix(m, st), view);
+                float draw[40];
+                putRows(draw, worldView, 4);
+                putRows(draw + 16, normalMatrix(worldView), 3);
+                int count = 7;
+                if (uploaded == nullptr || std::memcmp(uploaded, &m.material, sizeof(Material)) != 0) {
+                    putColour(draw + 28, m.material.diffuse);
+                    putColour(draw + 32, m.material.ambient);
+                    putColour(draw + 36, m.material.emissive);
+                    uploaded = &m.material;
+                    count = 10;
+                }
+                glUniform4fv(drawLocation_, count, draw);
+                glBindVertexArray(mesh.vao.get());
+                glDrawElements(GL_TRIANGLES, mesh.count, mesh.type, nullptr);
+                calls += 3;
+            }
+        }
+        glFlush();
+        return calls + 1;
+    }
+
+    std::vector<std::uint8_t> pixels() {
+        std::vector<std::uint8_t> rgb(std::size_t(kWidth) * kHeight * 3);
+        glReadPixels(0, 0, kWidth, kHeight, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+        return rgb;
+    }
+
+private:
+    static GpuMesh upload(const SceneMesh& m) {
+        GpuMesh g;
+        g.source = &m;
+        g.vao = gl::makeVertexArray();
+        glBindVertexArray(g.vao.get());
+        g.vertices = gl::makeBuffer();
+        g.indices = gl::makeBuffer();
+        glBindBuffer(GL_ARRAY_BUFFER, g.vertices.get());
+        auto vs = m.mesh->vertices();
+        glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(vs.size_bytes()), vs.data(), GL_STATIC_DRAW);
+        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, g.indices.get());
+        if (m.mesh->has32BitIndices()) {
+            auto is = m.mesh->indices32();
+            glBufferData(GL_ELEMENT_ARRAY_BUFFER, GLsizeiptr(is.size_bytes()), is.data(), GL_STATIC_DRAW);
+            g.count = GLsizei(is.size());
+            g.type = GL_UNSIGNED_INT;
+        } else {
+            auto is = m.mesh->indices16();
+            glBufferData(GL_ELEMENT_ARRAY_BUFFER, GLsizeiptr(is.size_bytes()), is.data(), GL_STATIC_DRAW);
+            g.count = GLsizei(is.size());
+        }
+        glEnableVertexAttribArray(0);
+        glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, sizeof(MeshVertex), nullptr);
+        glEnableVertexAttribArray(1);
+        glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, sizeof(MeshVertex),
+                              reinterpret_cast<void*>(offsetof(MeshVertex, normal)));
+        return g;
+    }
+
+    // What the script's fog (grey, 30 to 120), ambient colour (30, 30, 40) and the scene
+    // layer's alpha test (reference 1) give, with the scene's lights moved into camera space.
+    void setLayerUniforms(const Matrix& view, const Matrix& projection) {
+        float u[17 * 4] = {};
+        putRows(u, projection, 4);
+        putColour(u + 16, colorValue(0x001E1E28));
+        putColour(u + 20, colorValue(0xFF808080));
+        constexpr float k = 63.0f / 64.0f; // zamp's shift to Direct3D's pixel centres
+        u[24] = k / kWidth, u[25] = -k / kHeight, u[26] = 30, u[27] = 120;
+        const Light& sun = scene_.lights[0].light;
+        const Light& point = scene_.lights[1].light;
+        const Light& spot = scene_.lights[2].light;
+        u[28] = 1, u[29] = std::cos(spot.theta / 2), u[30] = std::cos(spot.phi / 2);
+        putColour(u + 32, sun.diffuse);
+        Vec3 d = directionInView(sun.direction, view);
+        u[36] = d.x, u[37] = d.y, u[38] = d.z;
+        putColour(u + 40, point.diffuse);
+        Vec4 p = transformPoint(point.position, view);
+        u[44] = p.r, u[45] = p.g, u[46] = p.b, u[47] = point.range;
+        u[48] = point.attenuation0, u[49] = point.attenuation1, u[50] = point.attenuation2;
+        putColour(u + 52, spot.diffuse);
+        p = transformPoint(spot.position, view);
+        u[56] = p.r, u[57] = p.g, u[58] = p.b, u[59] = spot.range;
+        d = directionInView(spot.direction, view);
+        u[60] = d.x, u[61] = d.y, u[62] = d.z, u[63] = spot.falloff;
+        u[64] = spot.attenuation0, u[65] = spot.attenuation1, u[66] = spot.attenuation2;
+        glUniform4fv(layerLocation_, 17, u);
+    }
+
+    const Options& options_;
+    const Scene& scene_;
+    gl::ProgramName program_;
+    gl::TextureName color_;
+    gl::RenderbufferName depth_;
+    gl::FramebufferName framebuffer_;
+    GLint drawLocation_ = -1, layerLocation_ = -1;
+    std::vector<GpuMesh> meshes_;
+};
+
+struct Video {
+    Video() {
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) throw std::runtime_error(SDL_GetError());
+    }
+    ~Video() { SDL_QuitSubSystem(SDL_INIT_VIDEO); }
+};
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char** argv) try {
+    const Options options = parse(argc, argv);
+    bench::IdleDevice loader;
+    const auto imageFiles = openImageFiles();
+    TextureRegistry textures;
+    SceneList scenes;
+    scenes.loadSiv(loader, *imageFiles, textures, options.siv, "draws");
+    const Scene& scene = scenes[0];
+    if (std::size_t(options.camera) >= scene.cameras.size()) throw std::runtime_error("no such camera");
+
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
+    const Video video;
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+    const std::unique_ptr<SDL_Window, decltype(&SDL_DestroyWindow)> window(
+        SDL_CreateWindow("baseline", 0, 0, 640, 480, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN), &SDL_DestroyWindow);
+    if (!window) throw std::runtime_error(SDL_GetError());
+    const std::unique_ptr<void, decltype(&SDL_GL_DeleteContext)> context(SDL_GL_CreateContext(window.get()),
+                                                                         &SDL_GL_DeleteContext);
+    if (!context) throw std::runtime_error(SDL_GetError());
+
+    {
+        Baseline baseline(options, scene);
+        if (!options.png.empty()) {
+            baseline.frame(options.at);
+            RgbImage image{kWidth, kHeight, {}};
+            image.pixels = baseline.pixels();
+            // Rows come bottom first from GL; zamp's pictures are top row first and so is
+            // this one, as the shader flips y.
+            imageFiles->writePng(options.png, image);
+        } else {
+            baseline.frame(0); // uploads and compiles whatever the driver defers
+            glFinish();
+            std::vector<double> wall, cpu;
+            long calls = 0;
+            for (int k = 0; k < options.frames; ++k) {
+                const float t = float(double(options.end) * double(k) / double(options.frames));
+                const auto w0 = std::chrono::steady_clock::now();
+                const std::clock_t c0 = std::clock();
+                calls += baseline.frame(t);
+                glFinish();
+                cpu.push_back(double(std::clock() - c0) * 1000.0 / CLOCKS_PER_SEC);
+                wall.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - w0).count());
+            }
+            const double n = double(options.frames);
+            std::printf("frames %d, ms/frame mean %.3f median %.3f, gl calls/frame %.1f\n", options.frames,
+                        std::accumulate(wall.begin(), wall.end(), 0.0) / n, median(wall), double(calls) / n);
+            std::printf("process cpu ms/frame mean %.3f median %.3f\n", std::accumulate(cpu.begin(), cpu.end(), 0.0) / n,
+                        median(cpu));
+            std::printf("renderer %s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
+            std::printf("vertices/draw %zu faces/draw %u\n", scene.meshes[0]->mesh->vertices().size(),
+                        unsigned(scene.meshes[0]->mesh->faceCount()));
+        }
+    }
+    return 0;
+} catch (const std::exception& e) {
+    std::fprintf(stderr, "raw_gl_baseline: %s\n", e.what());
+    return 1;
+}
