@@ -1,15 +1,12 @@
 #include "app/MusicWav.h"
 
 #include "core/Error.h"
+#include "core/FileWrite.h"
 #include "platform/Audio.h"
 
 #include <bit>
-#include <cerrno>
+#include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <cstring>
-#include <filesystem>
-#include <memory>
 #include <vector>
 
 namespace zamp {
@@ -42,10 +39,6 @@ std::vector<std::uint8_t> wavHeader(std::uint32_t dataBytes) {
     return h;
 }
 
-struct CloseFile {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-
 } // namespace
 
 std::uint64_t audioFramesFor(long videoFrames, double fps) {
@@ -57,34 +50,19 @@ void writeMusicWav(const std::string& path, MusicSource& source, std::uint64_t f
     if (dataBytes > kMostDataBytes)
         throw Error("Cannot write " + path + ": " + std::to_string(frameCount / kAudioSampleRate) +
                     " s of music is more than a WAV file can hold");
-    const std::string temporary = path + ".part";
-    auto fail = [&](const char* what) {
-        const std::string reason = std::strerror(errno);
-        std::error_code ignored;
-        std::filesystem::remove(temporary, ignored);
-        throw Error(std::string("Cannot ") + what + " " + path + ": " + reason);
-    };
-    std::unique_ptr<std::FILE, CloseFile> file(std::fopen(temporary.c_str(), "wb"));
-    if (!file) fail("create");
+    ReplacingFile file(path);
     const std::vector<std::uint8_t> header = wavHeader(std::uint32_t(dataBytes));
-    if (std::fwrite(header.data(), 1, header.size(), file.get()) != header.size()) fail("write");
-
+    file.write(header.data(), header.size());
     constexpr std::size_t kBlock = 65536;
     std::vector<std::int16_t> block(kBlock * kAudioChannels);
     for (std::uint64_t left = frameCount; left > 0;) {
         const std::size_t frames = std::size_t(std::min<std::uint64_t>(left, kBlock));
         source.read(block.data(), frames);
         // WAV is little-endian, as this machine is (the PCM comes in its byte order).
-        if (std::fwrite(block.data(), kFrameBytes, frames, file.get()) != frames) fail("write");
+        file.write(block.data(), frames * kFrameBytes);
         left -= frames;
     }
-    if (std::fclose(file.release()) != 0) fail("write");
-    std::error_code ec;
-    std::filesystem::rename(temporary, path, ec);
-    if (ec) {
-        std::filesystem::remove(temporary, ec);
-        throw Error("Cannot write " + path + ": " + ec.message());
-    }
+    file.commit();
 }
 
 } // namespace zamp

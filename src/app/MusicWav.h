@@ -8,8 +8,8 @@ namespace zamp {
 
 class MusicSource;
 
-// Writes `frameCount` frames of `source` from where it stands to `path` (through a temporary
-// file, so a failed write leaves no partial file under the name). Throws an Error naming the
+// Writes `frameCount` frames of `source` from where it stands to `path` (through a partial
+// file, so a failed write leaves no cut-off file under the name). Throws an Error naming the
 // file when it cannot be written.
 void writeMusicWav(const std::string& path, MusicSource& source, std::uint64_t frameCount);
 

@@ -1,6 +1,7 @@
 #include "app/PngFrameWriter.h"
 
 #include "core/Error.h"
+#include "core/FileWrite.h"
 #include "gfx/PngEncoder.h"
 
 #include <algorithm>
@@ -12,14 +13,6 @@ namespace zamp {
 
 namespace {
 
-void writeFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) throw Error("Cannot write " + path + ": " + std::strerror(errno));
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    const int error = errno;
-    if (std::fclose(file) != 0 || !written)
-        throw Error("Cannot write " + path + ": " + std::strerror(written ? errno : error));
-}
 
 } // namespace
 
@@ -108,7 +101,7 @@ void PngFrameWriter::work() {
         if (!failure && !failure_) {
             lock.unlock();
             try {
-                writeFile(job->path, *bytes);
+                writeFileReplacing(job->path, *bytes);
             } catch (...) {
                 failure = std::current_exception();
             }

@@ -130,20 +130,5 @@ void writeBinaryFile(const std::string& path, std::span<const std::uint8_t> byte
     if (!written || !closed) throw Error("Cannot write " + path + ": " + std::strerror(errno));
 }
 
-void writeFileReplacing(const std::string& path, std::span<const std::uint8_t> bytes) {
-    const std::string partial = path + ".partial";
-    try {
-        writeBinaryFile(partial, bytes);
-    } catch (const Error&) {
-        const std::string reason = std::strerror(errno);
-        std::remove(partial.c_str());
-        throw Error("Cannot write " + path + ": " + reason);
-    }
-    if (std::rename(partial.c_str(), path.c_str()) != 0) {
-        const std::string reason = std::strerror(errno);
-        std::remove(partial.c_str());
-        throw Error("Cannot write " + path + ": " + reason);
-    }
-}
 
 } // namespace zamp

@@ -2,6 +2,7 @@
 // Used by the siv tool and by tests that need files with exact contents.
 #pragma once
 
+#include "core/FileWrite.h"
 #include "siv/SivFile.h"
 
 #include <cstdint>
@@ -31,8 +32,6 @@ std::vector<std::uint8_t> encodeSivFile(const SivFile& file);
 // Writes `bytes` to `path`; throws an Error when the file cannot be written.
 void writeBinaryFile(const std::string& path, std::span<const std::uint8_t> bytes);
 
-// The same, through a temporary file beside `path` that replaces it only when complete: a
-// failure leaves no partial file behind (and an older file at `path` as it was).
-void writeFileReplacing(const std::string& path, std::span<const std::uint8_t> bytes);
+// writeFileReplacing (core/FileWrite.h) writes through a partial file instead.
 
 } // namespace zamp
