@@ -36,9 +36,19 @@ void readPixelsRgb(int width, int height, std::uint8_t* rgb) {
     }
 }
 
+const void* mapPackBufferForReading(std::size_t) { return nullptr; }
+
+void unmapPackBuffer() {}
+
 #else
 
 void clearDepth(float z) { glClearDepth(z); }
+
+const void* mapPackBufferForReading(std::size_t bytes) {
+    return glMapBufferRange(GL_PIXEL_PACK_BUFFER, 0, GLsizeiptr(bytes), GL_MAP_READ_BIT);
+}
+
+void unmapPackBuffer() { glUnmapBuffer(GL_PIXEL_PACK_BUFFER); }
 
 void texImageArgb(int width, int height) {
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);

@@ -9,6 +9,7 @@
 #include <epoxy/gl.h>
 #endif
 
+#include <cstddef>
 #include <cstdint>
 
 #include "platform/gl/GlShaderSource.h"
@@ -33,6 +34,12 @@ void clearDepth(float z);
 // upload, so the pixels are reordered to R, G, B, A on the way.
 void texImageArgb(int width, int height);
 void texSubImageArgb(int width, int height, const std::uint32_t* argb);
+
+// The bound GL_PIXEL_PACK_BUFFER's first `bytes`, mapped for reading, and its unmapping.
+// WebGL2 cannot map a buffer: there the map gives null (the device reads frames straight into
+// memory instead, see kReadsBackThroughBuffers).
+const void* mapPackBufferForReading(std::size_t bytes);
+void unmapPackBuffer();
 
 // The bound read framebuffer's pixels as rows of R, G, B bytes in GL's order (from y = 0).
 // ES reads only R, G, B, A for certain, so there the alpha is dropped after reading.

@@ -47,13 +47,12 @@ void GlReadback::finishOldest() {
     RgbImage& into = *slot.into;
     slot.into = nullptr;
     glBindBuffer(GL_PIXEL_PACK_BUFFER, slot.buffer.get());
-    const auto* rgba =
-        static_cast<const std::uint8_t*>(glMapBufferRange(GL_PIXEL_PACK_BUFFER, 0, GLsizeiptr(slot.capacity), GL_MAP_READ_BIT));
+    const auto* rgba = static_cast<const std::uint8_t*>(gl::mapPackBufferForReading(slot.capacity));
     if (rgba) {
         std::uint8_t* rgb = into.pixels.data();
         const std::size_t count = std::size_t(into.width) * std::size_t(into.height);
         for (std::size_t i = 0; i < count; ++i, rgb += 3, rgba += 4) rgb[0] = rgba[0], rgb[1] = rgba[1], rgb[2] = rgba[2];
-        glUnmapBuffer(GL_PIXEL_PACK_BUFFER);
+        gl::unmapPackBuffer();
     }
     glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
     cache_.count(rgba ? 4 : 3);
