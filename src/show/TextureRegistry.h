@@ -26,11 +26,12 @@ class TextureRegistry {
 public:
     // The record of the first entry named `name` (exact bytes); otherwise loads the file as
     // named with 32-bit ARGB, then "data/" + name in the file's own format, and registers it.
-    // Throws "Error Loading Texture " + name when neither loads.
+    // Throws "Error Loading Texture " + name + ": " + why when neither loads (missing, not a
+    // regular file, unreadable, not one of the five formats, damaged, too large).
     TextureRecord& load(Device& device, ImageFiles& files, const std::string& name);
 
     // Registers a render-target texture of the given size under `name` without a lookup.
-    // Throws when the device cannot make it.
+    // Throws when a side is above kMaxTextureSide or the device cannot make it.
     TextureRecord& createRenderTarget(Device& device, const std::string& name, int width, int height);
 
     std::size_t size() const { return entries_.size(); }

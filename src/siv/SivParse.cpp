@@ -1,14 +1,15 @@
 #include "siv/SivParse.h"
 
 #include "core/Error.h"
+#include "core/RegularFile.h"
+#include "siv/SivLimits.h"
 #include "siv/SivReader.h"
 
 #include <zlib.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
-#include <memory>
+#include <new>
 
 namespace zamp {
 
@@ -18,9 +19,18 @@ Error fileMessage(const std::string& path, const std::string& text) { return Err
 
 [[noreturn]] void throwNotSiv(const std::string& path) { throw fileMessage(path, "is not a SIV file."); }
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
+// Counts over the bounds of SivLimits.h. Checked after the underrun checks, so a damaged
+// file keeps the message it has always had and only a file that really holds that much is
+// refused this way.
+// "File P: the scene has 200000 meshes, more than the 131072 the player takes."
+void checkBound(const std::string& path, const std::string& subject, std::int64_t count, const char* noun,
+                std::int64_t most) {
+    if (count > most)
+        throw Error("File " + path + ": " + subject + " " + std::to_string(count) + " " + noun + ", more than the " +
+                    std::to_string(most) + " the player takes.");
+}
+
+std::string meshHas(std::size_t mesh) { return "mesh " + std::to_string(mesh) + " has"; }
 
 // One SIV section: `count` records that follow its 9-byte name.
 template <class Record>
@@ -29,6 +39,22 @@ std::vector<Record> readSection(SivReader& reader, SivSectionName& name, std::in
     return reader.readArray<Record>(count);
 }
 
+// zlib's inflate state, ended whatever happens.
+class Inflater {
+public:
+    Inflater() {
+        if (inflateInit(&stream) != Z_OK) throw std::bad_alloc();
+    }
+    ~Inflater() { inflateEnd(&stream); }
+    Inflater(const Inflater&) = delete;
+    Inflater& operator=(const Inflater&) = delete;
+    z_stream stream{};
+};
+
+// Inflated bytes are produced this many at a time into a buffer that grows by doubling, never
+// past the declared size: what it holds is what the payload really gave.
+constexpr std::size_t kInflatePiece = 256 * 1024;
+
 } // namespace
 
 std::uint64_t sivMaxInflatedSize(std::uint32_t compressedSize) { return std::uint64_t{compressedSize} * 1032u; }
@@ -36,30 +62,43 @@ std::uint64_t sivMaxInflatedSize(std::uint32_t compressedSize) { return std::uin
 SivFile readSivFile(const std::string& path) { return parseSivFile(readSivFileBytes(path), path); }
 
 std::vector<std::uint8_t> readSivFileBytes(const std::string& path) {
-    const Error cannotOpen(path + " kan ikke åpnes.");
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (!file) throw cannotOpen;
+    OpenedFile opened = openRegularFile(path);
+    auto cannotOpen = [&](FileProblem problem) {
+        return Error(path + " kan ikke åpnes. (It " + describeFileProblem(problem) + ".)");
+    };
+    if (!opened.file) throw cannotOpen(opened.problem);
 
-    std::vector<std::uint8_t> bytes;
-    std::size_t used = 0;
-    for (;;) {
-        bytes.resize(std::max<std::size_t>(used * 2, 1 << 16));
-        const std::size_t got = std::fread(bytes.data() + used, 1, bytes.size() - used, file.get());
-        used += got;
-        if (used < bytes.size()) break;
+    // The header first: it says how much of the file is payload; nothing after that is read.
+    std::vector<std::uint8_t> bytes(sizeof(SivContainerHeader));
+    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), opened.file.get()));
+    std::uint64_t wanted = bytes.size();
+    if (bytes.size() == sizeof(SivContainerHeader) &&
+        std::memcmp(bytes.data(), kSivContainerSignature, sizeof kSivContainerSignature) == 0) {
+        SivContainerHeader header;
+        std::memcpy(&header, bytes.data(), sizeof header);
+        // Never more than the file holds: a forged size must not reserve memory.
+        wanted = std::min<std::uint64_t>(sizeof header + std::uint64_t{header.compressedSize},
+                                         std::max<std::uint64_t>(opened.size, sizeof header));
     }
-    // A path that opens but cannot be read (a directory, an I/O error) cannot be used either.
-    if (std::ferror(file.get())) throw cannotOpen;
+    std::size_t used = bytes.size();
+    bytes.resize(static_cast<std::size_t>(wanted));
+    while (used < bytes.size()) {
+        const std::size_t got = std::fread(bytes.data() + used, 1, bytes.size() - used, opened.file.get());
+        if (got == 0) break;
+        used += got;
+    }
+    // A file that cannot be read (an I/O error) cannot be used either.
+    if (std::ferror(opened.file.get())) throw cannotOpen(FileProblem::Unreadable);
     bytes.resize(used);
     return bytes;
 }
 
 SivFile parseSivFile(std::span<const std::uint8_t> fileBytes, const std::string& path) {
-    const std::vector<std::uint8_t> stream = inflateSivContainer(fileBytes, path);
+    const SivStream stream = inflateSivContainer(fileBytes, path);
     return parseSivStream(stream, path);
 }
 
-std::vector<std::uint8_t> inflateSivContainer(std::span<const std::uint8_t> fileBytes, const std::string& path) {
+SivStream inflateSivContainer(std::span<const std::uint8_t> fileBytes, const std::string& path) {
     // The signature buffer starts as spaces, so a file of fewer than four bytes never matches.
     char signature[4] = {' ', ' ', ' ', ' '};
     if (!fileBytes.empty()) std::memcpy(signature, fileBytes.data(), std::min(fileBytes.size(), sizeof signature));
@@ -70,8 +109,7 @@ std::vector<std::uint8_t> inflateSivContainer(std::span<const std::uint8_t> file
     SivContainerHeader header;
     std::memcpy(&header, fileBytes.data(), sizeof header);
 
-    // Both sizes are checked before anything is allocated: a few forged bytes must not make
-    // the loader reserve gigabytes.
+    // Both sizes are checked before anything is inflated.
     const std::size_t payloadBytes = fileBytes.size() - sizeof header;
     if (header.compressedSize > payloadBytes)
         throw fileMessage(path, "is truncated: its header declares a payload of " + std::to_string(header.compressedSize) +
@@ -80,21 +118,45 @@ std::vector<std::uint8_t> inflateSivContainer(std::span<const std::uint8_t> file
         throw fileMessage(path, "declares " + std::to_string(header.uncompressedSize) + " inflated bytes, more than its " +
                                     std::to_string(header.compressedSize) + "-byte payload can inflate to.");
 
-    std::vector<std::uint8_t> stream(header.uncompressedSize);
-    uLongf inflatedSize = header.uncompressedSize;
-    const int result =
-        uncompress(stream.data(), &inflatedSize, fileBytes.data() + sizeof header, header.compressedSize);
-    if (result != Z_OK) throw fileMessage(path, "Decompression error.");
-    // A short stream would leave the end of the buffer unwritten while the reader still covers
-    // it; such a file is refused instead of being read with made-up bytes.
-    if (inflatedSize != header.uncompressedSize)
-        throw fileMessage(path, "inflates to " + std::to_string(inflatedSize) + " bytes, fewer than the " +
-                                    std::to_string(header.uncompressedSize) + " its header declares.");
-    return stream;
+    SivStream result;
+    result.size = header.uncompressedSize;
+    std::vector<std::uint8_t>& out = result.bytes;
+    const Error decompressionError = fileMessage(path, "Decompression error.");
+    Inflater inflater;
+    z_stream& z = inflater.stream;
+    z.next_in = const_cast<Bytef*>(fileBytes.data() + sizeof header);
+    z.avail_in = header.compressedSize;
+    for (;;) {
+        if (out.size() == result.size) {
+            // Full: the payload must end here. One more byte means it inflates to more than
+            // the declared size, which does not fit the reader.
+            Bytef extra;
+            z.next_out = &extra;
+            z.avail_out = 1;
+            if (inflate(&z, Z_NO_FLUSH) == Z_STREAM_END && z.avail_out == 1) break;
+            throw decompressionError;
+        }
+        const std::size_t piece = std::min<std::size_t>(kInflatePiece, result.size - out.size());
+        const std::size_t before = out.size();
+        if (out.capacity() < before + piece)
+            out.reserve(std::min<std::size_t>(result.size, std::max(out.capacity() * 2, before + piece)));
+        out.resize(before + piece);
+        z.next_out = out.data() + before;
+        z.avail_out = static_cast<uInt>(piece);
+        const int status = inflate(&z, Z_NO_FLUSH);
+        out.resize(before + piece - z.avail_out);
+        // A payload that ends early: the rest of the declared size reads as zeros.
+        if (status == Z_STREAM_END) break;
+        // Damaged data, or a payload that stops in the middle of its zlib stream.
+        if (status != Z_OK) throw decompressionError;
+    }
+    return result;
 }
 
-SivFile parseSivStream(std::span<const std::uint8_t> stream, const std::string& path) {
-    SivReader reader(stream);
+namespace {
+
+SivFile parseStream(std::span<const std::uint8_t> bytes, std::uint32_t size, const std::string& path) {
+    SivReader reader(bytes, size);
     SivFile file;
 
     // Signature, version and chunk name are all read before any of them is checked, so a
@@ -112,31 +174,63 @@ SivFile parseSivStream(std::span<const std::uint8_t> stream, const std::string& 
     if (counts.meshCount > 0) {
         // Every mesh takes at least its header, so the count is checked before reserving.
         reader.ensureAvailable(counts.meshCount, sizeof(SivMeshHeader));
+        checkBound(path, "the scene has", counts.meshCount, "meshes", kSivMostMeshes);
         file.meshes.resize(static_cast<std::size_t>(counts.meshCount));
-        for (SivMesh& mesh : file.meshes) {
+        std::int64_t vertices = 0, faces = 0;
+        for (std::size_t m = 0; m < file.meshes.size(); ++m) {
+            SivMesh& mesh = file.meshes[m];
             mesh.header = reader.read<SivMeshHeader>();
             // Unlike the section counts, a negative vertex or face count is not an empty
             // array: as a byte count it is larger than any stream, so it fails as an underrun.
             if (mesh.header.vertexCount < 0 || mesh.header.faceCount < 0) throw Error(kSivUnderrunMessage);
+            reader.ensureAvailable(mesh.header.vertexCount, sizeof(SivVertex));
+            if (mesh.header.vertexCount > kSivMostVerticesPerMesh)
+                checkBound(path, meshHas(m), mesh.header.vertexCount, "vertices", kSivMostVerticesPerMesh);
+            checkBound(path, "the meshes have", vertices += mesh.header.vertexCount, "vertices in all",
+                       kSivMostVertices);
             mesh.vertices = reader.readArray<SivVertex>(mesh.header.vertexCount);
+            reader.ensureAvailable(mesh.header.faceCount, sizeof(SivFace));
+            if (mesh.header.faceCount > kSivMostFacesPerMesh)
+                checkBound(path, meshHas(m), mesh.header.faceCount, "faces", kSivMostFacesPerMesh);
+            checkBound(path, "the meshes have", faces += mesh.header.faceCount, "faces in all", kSivMostFaces);
             mesh.faces = reader.readArray<SivFace>(mesh.header.faceCount);
         }
     }
     file.textures = readSection<SivTextureEntry>(reader, file.sectionNames[1], counts.textureCount);
     file.materials = readSection<SivMaterial>(reader, file.sectionNames[2], counts.materialCount);
-    file.cameras = readSection<SivCamera>(reader, file.sectionNames[3], counts.cameraCount);
-    file.lights = readSection<SivLight>(reader, file.sectionNames[4], counts.lightCount);
+    reader.read(file.sectionNames[3].data(), kSivSectionNameSize);
+    reader.ensureAvailable(counts.cameraCount, sizeof(SivCamera));
+    checkBound(path, "the scene has", counts.cameraCount, "cameras", kSivMostCameras);
+    file.cameras = reader.readArray<SivCamera>(counts.cameraCount);
+    reader.read(file.sectionNames[4].data(), kSivSectionNameSize);
+    reader.ensureAvailable(counts.lightCount, sizeof(SivLight));
+    checkBound(path, "the scene has", counts.lightCount, "lights", kSivMostLights);
+    file.lights = reader.readArray<SivLight>(counts.lightCount);
 
     reader.read(file.sectionNames[5].data(), kSivSectionNameSize);
     if (counts.trackCount > 0) {
         reader.ensureAvailable(counts.trackCount, sizeof(SivTrack));
         file.tracks.resize(static_cast<std::size_t>(counts.trackCount));
+        std::int64_t keys = 0;
         for (SivTrackRecord& track : file.tracks) {
             track.header = reader.read<SivTrack>();
+            reader.ensureAvailable(track.header.keyCount, sizeof(SivKey));
+            if (track.header.keyCount > 0)
+                checkBound(path, "the tracks hold", keys += track.header.keyCount, "keys in all", kSivMostKeys);
             track.keys = reader.readArray<SivKey>(track.header.keyCount);
         }
     }
     return file;
+}
+
+} // namespace
+
+SivFile parseSivStream(const SivStream& stream, const std::string& path) {
+    return parseStream(stream.bytes, stream.size, path);
+}
+
+SivFile parseSivStream(std::span<const std::uint8_t> stream, const std::string& path) {
+    return parseStream(stream, static_cast<std::uint32_t>(stream.size()), path);
 }
 
 } // namespace zamp

@@ -1,6 +1,10 @@
 // A bounds-checked cursor over an inflated SIV stream. Every field, record and array of the
 // stream is taken with `read`, which never copies past the end: a read that does not fit
 // copies nothing and throws the underrun message.
+//
+// The stream may be shorter than the size its container declares (a payload that inflates to
+// fewer bytes): the reader still covers the declared size, and the bytes past the inflated
+// data read as zeros, without being stored.
 #pragma once
 
 #include <cstddef>
@@ -19,6 +23,8 @@ public:
     // `data` must outlive the reader and hold at most 2^32 - 1 bytes (the stream's size comes
     // from a 32-bit field of the container).
     explicit SivReader(std::span<const std::uint8_t> data);
+    // Covers `size` bytes, of which the first data.size() are `data` and the rest zeros.
+    SivReader(std::span<const std::uint8_t> data, std::uint32_t size);
 
     // Copies the next byteCount bytes to `destination` and moves past them. Throws
     // kSivUnderrunMessage, copying nothing, when fewer than byteCount bytes remain.
@@ -54,6 +60,7 @@ public:
 
 private:
     const std::uint8_t* data_;
+    std::uint32_t stored_; // bytes of data_; those after it up to size_ are zeros
     std::uint32_t position_ = 0;
     std::uint32_t size_;
 };

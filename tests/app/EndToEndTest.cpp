@@ -66,7 +66,7 @@ TEST(EndToEnd, MessagesAreUtf8WhateverTheirSource) {
     show.write("data/script.lua", "loadsiv('missing.siv', 'x')");
     auto r = runZamp({"--render", "out"}, show.path());
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.err, "missing.siv kan ikke \xC3\xA5pnes.\n  at data/script.lua:1 (loadsiv)\n");
+    EXPECT_EQ(r.err, "missing.siv kan ikke \xC3\xA5pnes. (It does not exist.)\n  at data/script.lua:1 (loadsiv)\n");
 }
 
 TEST(EndToEnd, RenderWritesOneBlackFramePerStepBeforeTheEnd) {

@@ -103,7 +103,8 @@ TEST_F(SivCommand, BuildThenInfoShowsWhatTheDescriptionAskedFor) {
 TEST_F(SivCommand, BadFilesGiveThePlayersMessageAndExitOne) {
     const Outcome missing = run("info '" + path("nothing.siv") + "'");
     EXPECT_EQ(missing.exitCode, 1);
-    EXPECT_EQ(missing.err, path("nothing.siv") + " kan ikke \xC3\xA5pnes.\n") << "printed as UTF-8";
+    EXPECT_EQ(missing.err, path("nothing.siv") + " kan ikke \xC3\xA5pnes. (It does not exist.)\n")
+        << "printed as UTF-8";
     EXPECT_TRUE(missing.out.empty());
 
     writeText("raw.siv", "PSIV\x07");

@@ -62,7 +62,7 @@ int reportingFailures(Action action) {
 int info(const std::string& path, const InfoOptions& options) {
     return reportingFailures([&] {
         const std::vector<std::uint8_t> bytes = readSivFileBytes(path);
-        const std::vector<std::uint8_t> stream = inflateSivContainer(bytes, path);
+        const SivStream stream = inflateSivContainer(bytes, path);
         const SivFile file = parseSivStream(stream, path);
         SivContainerHeader header;
         std::memcpy(&header, bytes.data(), sizeof header);

@@ -3,6 +3,7 @@
 // the SDL audio subsystem belongs to the one open output alone.
 //
 // This file does not mix sound effects or keep more than one output open.
+#include "core/RegularFile.h"
 #include "platform/Audio.h"
 #include "platform/Platform.h"
 #include "platform/audio/QuietAlsa.h"
@@ -11,6 +12,7 @@
 #include <SDL_mixer.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 namespace zamp {
@@ -38,6 +40,26 @@ bool isPlainText(SDL_RWops* file) {
     return std::all_of(head, head + count, [](unsigned char c) {
         return (c >= 0x20 && c < 0x7F) || c == '\t' || c == '\n' || c == '\r';
     });
+}
+
+// The tracker decoder reads a module whole into memory, so a file that is no sampled stream is
+// given to it only up to this size: real modules are a few megabytes, and a large file of
+// zeros (a sparse 3 GB file) must not be read whole.
+constexpr std::uint64_t kMostModuleBytes = std::uint64_t{64} << 20;
+
+// True when the file begins like one of the sampled formats, which the decoders read as they
+// play rather than whole: WAV or AIFF, Ogg (Vorbis, Opus), FLAC, MP3 (an ID3 tag or a frame
+// header). Leaves the file at its start.
+bool isSampledStream(SDL_RWops* file) {
+    unsigned char head[12] = {};
+    const size_t count = SDL_RWread(file, head, 1, sizeof head);
+    SDL_RWseek(file, 0, RW_SEEK_SET);
+    auto starts = [&](const char* magic, size_t at = 0) {
+        const size_t length = std::strlen(magic);
+        return count >= at + length && std::memcmp(head + at, magic, length) == 0;
+    };
+    return (starts("RIFF") && starts("WAVE", 8)) || starts("FORM") || starts("OggS") || starts("fLaC") ||
+           starts("ID3") || (count >= 2 && head[0] == 0xFF && (head[1] & 0xE0) == 0xE0);
 }
 
 // The SDL audio subsystem, started with SDL's own choice of driver (which honours
@@ -152,9 +174,13 @@ public:
     bool silent() const override { return silent_; }
 
     std::unique_ptr<MusicTrack> loadMusic(const std::string& path) override {
-        SDL_RWops* file = SDL_RWFromFile(path.c_str(), "rb");
+        // Only a regular file: a named pipe would block the open and the read for ever.
+        OpenedFile opened = openRegularFile(path);
+        if (!opened.file) return nullptr;
+        const std::uint64_t size = opened.size;
+        SDL_RWops* file = SDL_RWFromFP(opened.file.release(), SDL_TRUE);
         if (!file) return nullptr;
-        if (isPlainText(file)) {
+        if (isPlainText(file) || (!isSampledStream(file) && size > kMostModuleBytes)) {
             SDL_RWclose(file);
             return nullptr;
         }
