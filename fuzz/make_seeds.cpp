@@ -57,6 +57,7 @@ int main(int argc, char** argv) {
     for (int variant = 0; variant < 3; ++variant) {
         const SivFile scene = fuzz::seedScene(variant);
         write(out / "siv_loader_fuzz" / ("scene" + std::to_string(variant) + ".siv"), text(encodeSivFile(scene)));
+        write(out / "siv_loader_fuzz" / ("scene" + std::to_string(variant) + ".stream"), text(buildSivStream(scene)));
     }
     write(out / "siv_loader_fuzz" / "empty.siv", text(encodeSivFile(SivFile{})));
 

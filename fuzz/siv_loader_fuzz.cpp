@@ -5,9 +5,9 @@
 // report, an escaped exception of another type, a failed round trip, a scene that loaded but
 // cannot draw a frame) is a finding.
 //
-// Inputs are whole files, so many mutations stop at the zlib check; with SIV_FUZZ_RAW_STREAM=1
-// in the environment each input is taken as an inflated stream instead (seed that corpus with
-// inflated streams).
+// An input that starts with "ZSIV" is a whole file. Any other input is taken as an inflated
+// stream and deflated into a container first, so that mutations reach the stream's records
+// instead of stopping at zlib's checks; the seed corpus holds both kinds.
 #include "FuzzSupport.h"
 
 #include "core/Error.h"
@@ -23,16 +23,11 @@
 #include "support/RecordingDevice.h"
 
 #include <cmath>
-#include <cstdlib>
+#include <cstring>
 
 using namespace zamp;
 
 namespace {
-
-bool rawStreams() {
-    static const bool raw = std::getenv("SIV_FUZZ_RAW_STREAM") != nullptr;
-    return raw;
-}
 
 // The scene was accepted, so every frame of it must draw.
 void drawEveryCamera(SceneList& scenes, test::RecordingDevice& device) {
@@ -65,9 +60,12 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::span<const std::uint8_t> input(data, size);
     static const std::unique_ptr<ImageFiles> imageFiles = openImageFiles();
+    const bool wholeFile = size >= 4 && std::memcmp(data, "ZSIV", 4) == 0;
+    const std::vector<std::uint8_t> fileBytes =
+        wholeFile ? std::vector<std::uint8_t>(input.begin(), input.end()) : wrapSivStream(input, 1);
     SivFile file;
     try {
-        file = rawStreams() ? parseSivStream(input, "fuzz.siv") : parseSivFile(input, "fuzz.siv");
+        file = parseSivFile(fileBytes, "fuzz.siv");
     } catch (const Error&) {
         return 0; // a message for the user: the expected end of a bad input
     }

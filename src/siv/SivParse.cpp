@@ -32,10 +32,13 @@ void checkBound(const std::string& path, const std::string& subject, std::int64_
 
 std::string meshHas(std::size_t mesh) { return "mesh " + std::to_string(mesh) + " has"; }
 
-// One SIV section: `count` records that follow its 9-byte name.
+// One SIV section of fixed-size records: `count` of them after its 9-byte name, at most `most`.
 template <class Record>
-std::vector<Record> readSection(SivReader& reader, SivSectionName& name, std::int32_t count) {
+std::vector<Record> readSection(SivReader& reader, SivSectionName& name, std::int32_t count, const std::string& path,
+                                const char* noun, std::int64_t most) {
     reader.read(name.data(), kSivSectionNameSize);
+    reader.ensureAvailable(count, sizeof(Record));
+    checkBound(path, "the scene has", count, noun, most);
     return reader.readArray<Record>(count);
 }
 
@@ -93,12 +96,13 @@ std::vector<std::uint8_t> readSivFileBytes(const std::string& path) {
     return bytes;
 }
 
-SivFile parseSivFile(std::span<const std::uint8_t> fileBytes, const std::string& path) {
-    const SivStream stream = inflateSivContainer(fileBytes, path);
-    return parseSivStream(stream, path);
+SivFile parseSivFile(std::span<const std::uint8_t> fileBytes, const std::string& path, const SivLimits& limits) {
+    const SivStream stream = inflateSivContainer(fileBytes, path, limits);
+    return parseSivStream(stream, path, limits);
 }
 
-SivStream inflateSivContainer(std::span<const std::uint8_t> fileBytes, const std::string& path) {
+SivStream inflateSivContainer(std::span<const std::uint8_t> fileBytes, const std::string& path,
+                              const SivLimits& limits) {
     // The signature buffer starts as spaces, so a file of fewer than four bytes never matches.
     char signature[4] = {' ', ' ', ' ', ' '};
     if (!fileBytes.empty()) std::memcpy(signature, fileBytes.data(), std::min(fileBytes.size(), sizeof signature));
@@ -117,6 +121,9 @@ SivStream inflateSivContainer(std::span<const std::uint8_t> fileBytes, const std
     if (header.uncompressedSize > sivMaxInflatedSize(header.compressedSize))
         throw fileMessage(path, "declares " + std::to_string(header.uncompressedSize) + " inflated bytes, more than its " +
                                     std::to_string(header.compressedSize) + "-byte payload can inflate to.");
+    if (header.uncompressedSize > limits.streamBytes())
+        throw fileMessage(path, "declares " + std::to_string(header.uncompressedSize) + " inflated bytes, more than the " +
+                                    std::to_string(limits.streamBytes()) + " that the largest scene the player takes needs.");
 
     SivStream result;
     result.size = header.uncompressedSize;
@@ -155,7 +162,8 @@ SivStream inflateSivContainer(std::span<const std::uint8_t> fileBytes, const std
 
 namespace {
 
-SivFile parseStream(std::span<const std::uint8_t> bytes, std::uint32_t size, const std::string& path) {
+SivFile parseStream(std::span<const std::uint8_t> bytes, std::uint32_t size, const std::string& path,
+                    const SivLimits& limits) {
     SivReader reader(bytes, size);
     SivFile file;
 
@@ -174,7 +182,7 @@ SivFile parseStream(std::span<const std::uint8_t> bytes, std::uint32_t size, con
     if (counts.meshCount > 0) {
         // Every mesh takes at least its header, so the count is checked before reserving.
         reader.ensureAvailable(counts.meshCount, sizeof(SivMeshHeader));
-        checkBound(path, "the scene has", counts.meshCount, "meshes", kSivMostMeshes);
+        checkBound(path, "the scene has", counts.meshCount, "meshes", limits.meshes);
         file.meshes.resize(static_cast<std::size_t>(counts.meshCount));
         std::int64_t vertices = 0, faces = 0;
         for (std::size_t m = 0; m < file.meshes.size(); ++m) {
@@ -184,39 +192,37 @@ SivFile parseStream(std::span<const std::uint8_t> bytes, std::uint32_t size, con
             // array: as a byte count it is larger than any stream, so it fails as an underrun.
             if (mesh.header.vertexCount < 0 || mesh.header.faceCount < 0) throw Error(kSivUnderrunMessage);
             reader.ensureAvailable(mesh.header.vertexCount, sizeof(SivVertex));
-            if (mesh.header.vertexCount > kSivMostVerticesPerMesh)
-                checkBound(path, meshHas(m), mesh.header.vertexCount, "vertices", kSivMostVerticesPerMesh);
+            if (mesh.header.vertexCount > limits.verticesPerMesh)
+                checkBound(path, meshHas(m), mesh.header.vertexCount, "vertices", limits.verticesPerMesh);
             checkBound(path, "the meshes have", vertices += mesh.header.vertexCount, "vertices in all",
-                       kSivMostVertices);
+                       limits.vertices);
             mesh.vertices = reader.readArray<SivVertex>(mesh.header.vertexCount);
             reader.ensureAvailable(mesh.header.faceCount, sizeof(SivFace));
-            if (mesh.header.faceCount > kSivMostFacesPerMesh)
-                checkBound(path, meshHas(m), mesh.header.faceCount, "faces", kSivMostFacesPerMesh);
-            checkBound(path, "the meshes have", faces += mesh.header.faceCount, "faces in all", kSivMostFaces);
+            if (mesh.header.faceCount > limits.facesPerMesh)
+                checkBound(path, meshHas(m), mesh.header.faceCount, "faces", limits.facesPerMesh);
+            checkBound(path, "the meshes have", faces += mesh.header.faceCount, "faces in all", limits.faces);
             mesh.faces = reader.readArray<SivFace>(mesh.header.faceCount);
         }
     }
-    file.textures = readSection<SivTextureEntry>(reader, file.sectionNames[1], counts.textureCount);
-    file.materials = readSection<SivMaterial>(reader, file.sectionNames[2], counts.materialCount);
-    reader.read(file.sectionNames[3].data(), kSivSectionNameSize);
-    reader.ensureAvailable(counts.cameraCount, sizeof(SivCamera));
-    checkBound(path, "the scene has", counts.cameraCount, "cameras", kSivMostCameras);
-    file.cameras = reader.readArray<SivCamera>(counts.cameraCount);
-    reader.read(file.sectionNames[4].data(), kSivSectionNameSize);
-    reader.ensureAvailable(counts.lightCount, sizeof(SivLight));
-    checkBound(path, "the scene has", counts.lightCount, "lights", kSivMostLights);
-    file.lights = reader.readArray<SivLight>(counts.lightCount);
+    file.textures = readSection<SivTextureEntry>(reader, file.sectionNames[1], counts.textureCount, path,
+                                                 "texture entries", limits.textures);
+    file.materials = readSection<SivMaterial>(reader, file.sectionNames[2], counts.materialCount, path, "materials",
+                                              limits.materials);
+    file.cameras =
+        readSection<SivCamera>(reader, file.sectionNames[3], counts.cameraCount, path, "cameras", limits.cameras);
+    file.lights = readSection<SivLight>(reader, file.sectionNames[4], counts.lightCount, path, "lights", limits.lights);
 
     reader.read(file.sectionNames[5].data(), kSivSectionNameSize);
     if (counts.trackCount > 0) {
         reader.ensureAvailable(counts.trackCount, sizeof(SivTrack));
+        checkBound(path, "the scene has", counts.trackCount, "tracks", limits.tracks);
         file.tracks.resize(static_cast<std::size_t>(counts.trackCount));
         std::int64_t keys = 0;
         for (SivTrackRecord& track : file.tracks) {
             track.header = reader.read<SivTrack>();
             reader.ensureAvailable(track.header.keyCount, sizeof(SivKey));
             if (track.header.keyCount > 0)
-                checkBound(path, "the tracks hold", keys += track.header.keyCount, "keys in all", kSivMostKeys);
+                checkBound(path, "the tracks hold", keys += track.header.keyCount, "keys in all", limits.keys);
             track.keys = reader.readArray<SivKey>(track.header.keyCount);
         }
     }
@@ -225,12 +231,12 @@ SivFile parseStream(std::span<const std::uint8_t> bytes, std::uint32_t size, con
 
 } // namespace
 
-SivFile parseSivStream(const SivStream& stream, const std::string& path) {
-    return parseStream(stream.bytes, stream.size, path);
+SivFile parseSivStream(const SivStream& stream, const std::string& path, const SivLimits& limits) {
+    return parseStream(stream.bytes, stream.size, path, limits);
 }
 
-SivFile parseSivStream(std::span<const std::uint8_t> stream, const std::string& path) {
-    return parseStream(stream, static_cast<std::uint32_t>(stream.size()), path);
+SivFile parseSivStream(std::span<const std::uint8_t> stream, const std::string& path, const SivLimits& limits) {
+    return parseStream(stream, static_cast<std::uint32_t>(stream.size()), path, limits);
 }
 
 } // namespace zamp

@@ -13,6 +13,7 @@
 #pragma once
 
 #include "siv/SivFile.h"
+#include "siv/SivLimits.h"
 
 #include <cstdint>
 #include <span>
@@ -36,16 +37,21 @@ SivFile readSivFile(const std::string& path);
 std::vector<std::uint8_t> readSivFileBytes(const std::string& path);
 
 // Parses the bytes of a whole file as stored on disk; `path` only names it in messages.
-SivFile parseSivFile(std::span<const std::uint8_t> fileBytes, const std::string& path);
+// `limits` are the scene bounds (tests give smaller ones).
+SivFile parseSivFile(std::span<const std::uint8_t> fileBytes, const std::string& path,
+                     const SivLimits& limits = kSivLimits);
 
 // Checks the outer container and inflates the payload, in pieces into a buffer that grows as
 // data arrives: a forged size allocates nothing that the payload does not really produce.
-SivStream inflateSivContainer(std::span<const std::uint8_t> fileBytes, const std::string& path);
+// A declared size above limits.streamBytes() is refused before anything is inflated.
+SivStream inflateSivContainer(std::span<const std::uint8_t> fileBytes, const std::string& path,
+                              const SivLimits& limits = kSivLimits);
 
 // Reads an inflated stream: stream header checks, main header, six sections. Bytes after the
 // track section are ignored.
-SivFile parseSivStream(std::span<const std::uint8_t> stream, const std::string& path);
-SivFile parseSivStream(const SivStream& stream, const std::string& path);
+SivFile parseSivStream(std::span<const std::uint8_t> stream, const std::string& path,
+                       const SivLimits& limits = kSivLimits);
+SivFile parseSivStream(const SivStream& stream, const std::string& path, const SivLimits& limits = kSivLimits);
 
 // The most bytes that `compressedSize` bytes of zlib stream can inflate to. Deflate spends at
 // least two bits (a length code and a distance code) on a match of at most 258 bytes, so no
