@@ -13,6 +13,8 @@
 #include <algorithm>
 #include <array>
 
+#include <sys/stat.h>
+
 using namespace zamp;
 using namespace zamp::sivtest;
 
@@ -135,6 +137,21 @@ TEST_F(SivScene, AFailedLoadLeavesTheListUnchanged) {
     const Failure missing = failureOf([&] { scenes.loadSiv(device, *imageFiles, textures, dir.file("nope.siv"), "x"); });
     EXPECT_EQ(missing.text, dir.file("nope.siv") + " kan ikke åpnes. (It does not exist.)");
     EXPECT_EQ(scenes.size(), 1u);
+}
+
+TEST_F(SivScene, NamedPipesWhereFilesShouldBeAreRefusedNotWaitedOn) {
+    // A pipe without a writer used to block the open for ever, for the scene file and for a
+    // texture that a material names.
+    const std::string pipe = dir.file("pipe.siv"), texturePipe = dir.file("pipe.png");
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    ASSERT_EQ(mkfifo(texturePipe.c_str(), 0600), 0);
+    EXPECT_EQ(failureOf([&] { scenes.loadSiv(device, *imageFiles, textures, pipe, "p"); }).text,
+              pipe + " kan ikke åpnes. (It is not a regular file.)");
+    SivFile file = smallScene();
+    file.textures[0] = makeSivTextureEntry(5, texturePipe);
+    EXPECT_EQ(loadFailure(file).text, "Error Loading Texture " + texturePipe + ": " + texturePipe +
+                                          " is not a regular file.");
+    EXPECT_EQ(scenes.size(), 0u);
 }
 
 TEST_F(SivScene, IndexWidthFollowsTheFaceCountAlone) {

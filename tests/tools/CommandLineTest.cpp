@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <array>
@@ -123,6 +124,24 @@ TEST_F(SivCommand, BadFilesGiveThePlayersMessageAndExitOne) {
     EXPECT_NE(badMaterial.out.find("[0] object 0: 3 vertices, 1 face, material 4"), std::string::npos)
         << badMaterial.out;
     EXPECT_EQ(badMaterial.err, "File " + path("badmaterial.siv") + ": mesh 0 uses material 4, but the file has 0 materials.\n");
+
+    // A position track without keys: the player used to accept it and fail at the first frame
+    // naming nothing; info and the player now both refuse it at load, naming it.
+    file.meshes[0].faces[0].materialIndex = 0;
+    file.materials.resize(1);
+    file.tracks.resize(1);
+    file.tracks[0].header.kind = 1;
+    zamp::writeBinaryFile(path("notrack.siv"), zamp::encodeSivFile(file));
+    const Outcome noKeys = run("info '" + path("notrack.siv") + "'");
+    EXPECT_EQ(noKeys.exitCode, 1);
+    EXPECT_EQ(noKeys.err, "File " + path("notrack.siv") +
+                              ": mesh 0 has no position: its position track 0 (object 0) has no keys (key count 0).\n");
+
+    // A named pipe where the file should be: refused at once, not waited on.
+    ASSERT_EQ(mkfifo(path("pipe.siv").c_str(), 0600), 0);
+    const Outcome pipe = run("info '" + path("pipe.siv") + "'");
+    EXPECT_EQ(pipe.exitCode, 1);
+    EXPECT_EQ(pipe.err, path("pipe.siv") + " kan ikke \xC3\xA5pnes. (It is not a regular file.)\n");
 
     writeText("scene2.lua", "return { meshes = { { primitive = 'plane' } } }");
     const Outcome badDescription = run("build '" + path("scene2.lua") + "' '" + path("bad.siv") + "'");
