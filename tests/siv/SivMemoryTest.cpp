@@ -98,7 +98,8 @@ SivMesh oneTriangle(std::int32_t id) {
 
 TEST(SivMemory, TheInflateBufferGrowsWithTheDataNotWithTheDeclaredSize) {
     // Random bytes declaring the largest stream: zlib refuses the first bytes, and nothing near
-    // the declared 489 MB is allocated (the loader used to zero-fill it all first).
+    // the declared 489 MB is allocated (the loader used to zero-fill it all first); what real
+    // scenes inflate to (16 times the payload) is reserved, untouched.
     const std::uint32_t declared = static_cast<std::uint32_t>(kSivLimits.streamBytes());
     std::vector<std::uint8_t> file = {'Z', 'S', 'I', 'V'};
     const std::uint32_t payload = 480000;
@@ -111,7 +112,7 @@ TEST(SivMemory, TheInflateBufferGrowsWithTheDataNotWithTheDeclaredSize) {
     const std::size_t before = inUse.load();
     peak = before;
     EXPECT_EQ(failureOf([&] { parseSivFile(file, "r.siv"); }).text, "File r.siv Decompression error.");
-    EXPECT_LT(peak.load() - before, std::size_t{1} << 20);
+    EXPECT_LT(peak.load() - before, std::size_t{16} * payload + (std::size_t{1} << 20));
 }
 
 TEST(SivMemory, NoFileMakesTheLoaderHoldMoreThanAFixedMultipleOfItsSize) {
