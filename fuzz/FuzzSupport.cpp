@@ -2,6 +2,7 @@
 
 #include "siv/SivWriter.h"
 #include "support/PictureBytes.h"
+#include "support/SivRecords.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -17,90 +18,40 @@ void writeFile(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
-SivVertex vertex(float x, float y, float z, float u, float v) {
-    SivVertex out{};
-    out.position = {x, y, z};
-    out.normal = {0, 0, -1};
-    out.u = u;
-    out.v = v;
-    return out;
-}
-
-SivMesh quad(std::int32_t objectId, std::int32_t material, float at) {
-    SivMesh mesh;
-    mesh.header.objectId = objectId;
-    mesh.header.position = {at, 0, 0};
-    mesh.header.rotation = {0, 0, 0, 1};
-    mesh.vertices = {vertex(0, 0, 0, 0, 1), vertex(0, 1, 0, 0, 0), vertex(1, 1, 0, 1, 0), vertex(1, 0, 0, 1, 1)};
-    mesh.faces = {{{0, 1, 2}, material}, {{0, 2, 3}, material}};
-    return mesh;
-}
-
-SivMaterial material(float shade, std::int32_t textureId, std::uint8_t twoSided) {
-    SivMaterial m{};
-    m.ambient = {shade, shade, shade};
-    m.diffuse = {shade, 0.5f, 0.25f};
-    m.specular = {1, 1, 1};
-    m.power = 8;
-    m.textureId = textureId;
-    m.twoSided = twoSided;
-    return m;
-}
-
-SivTrackRecord track(std::int32_t kind, std::int32_t objectId, std::initializer_list<float> times) {
-    SivTrackRecord t;
-    t.header.kind = kind;
-    t.header.objectId = objectId;
-    for (float time : times) t.keys.push_back(SivKey{time, {time, 1, -5}, 1, 0.1f, 0.2f, 0.3f});
-    return t;
-}
-
-SivCamera camera(std::int32_t eye, std::int32_t target) {
-    SivCamera c{};
-    c.position = {0, 0, -10};
-    c.positionTrackId = eye;
-    c.targetTrackId = target;
-    return c;
-}
-
-SivLight light(std::int32_t kind) {
-    SivLight l{};
-    l.kind = kind;
-    l.position = {1, 2, -3};
-    l.direction = {0, 0, 1};
-    l.color = {1, 0.5f, 0.25f};
-    return l;
+// A track of keys at `times`, with values and shapes that move.
+SivTrackRecord movingTrack(std::int32_t kind, std::int32_t objectId, std::initializer_list<float> times) {
+    std::vector<SivKey> keys;
+    for (float time : times) keys.push_back(sivtest::key(time, {time, 1, -5}, 1, 0.1f, 0.2f, 0.3f));
+    return sivtest::track(kind, objectId, keys);
 }
 
 } // namespace
 
 SivFile seedScene(int variant) {
+    using namespace sivtest;
     SivFile file;
     switch (variant) {
     case 0:
-        file.meshes = {quad(1, 0, 0)};
-        file.textures = {makeSivTextureEntry(3, "t.png")};
-        file.materials = {material(1, 3, 0)};
-        file.cameras = {camera(10, 11)};
-        file.lights = {light(kSivLightPoint)};
-        file.tracks = {track(kSivTrackPosition, 10, {0, 1, 2}), track(kSivTrackRotation, 1, {0, 2})};
+        file = smallScene();
+        file.textures = {makeSivTextureEntry(5, "t.png")};
+        file.tracks.push_back(movingTrack(kSivTrackRotation, 1, {0, 2}));
         break;
     case 1:
-        file.meshes = {quad(1, 0, -1), quad(2, 1, 1)};
+        file.meshes = {quadMesh(1, 0), quadMesh(2, 1)};
         file.textures = {makeSivTextureEntry(3, ""), makeSivTextureEntry(4, "data/d.png")};
-        file.materials = {material(0.5f, 3, 1), material(1, 4, 0)};
-        file.cameras = {camera(10, 2), camera(20, 21)};
+        file.materials = {material(0.5f, 3, 1), material(1, 4)};
+        file.cameras = {camera({0, 0, -10}, {}, 10, 2), camera({0, 0, -10}, {}, 20, 21)};
         file.lights = {light(kSivLightSpot), light(kSivLightDirectional), light(2)};
-        file.tracks = {track(kSivTrackPosition, 21, {3, 1, 2}), track(kSivTrackPosition, 2, {0, 0.5f}),
-                       track(kSivTrackPosition, 20, {-1, 4}), track(kSivTrackScale, 1, {0})};
+        file.tracks = {movingTrack(kSivTrackPosition, 21, {3, 1, 2}), movingTrack(kSivTrackPosition, 2, {0, 0.5f}),
+                       movingTrack(kSivTrackPosition, 20, {-1, 4}), movingTrack(kSivTrackScale, 1, {0})};
         break;
     default: {
-        SivMesh big = quad(5, 0, 0);
+        SivMesh big = quadMesh(5);
         while (big.faces.size() < 65535) big.faces.push_back(big.faces[big.faces.size() % 2]);
         file.meshes = {big};
-        file.materials = {material(1, -1, 0)};
-        file.cameras = {camera(7, 8)};
-        file.tracks = {track(kSivTrackRotation, 5, {0, 1}), track(kSivTrackRotation, 5, {2})};
+        file.materials = {material(1)};
+        file.cameras = {camera({0, 0, -10}, {}, 7, 8)};
+        file.tracks = {movingTrack(kSivTrackRotation, 5, {0, 1}), movingTrack(kSivTrackRotation, 5, {2})};
         break;
     }
     }

@@ -20,8 +20,8 @@ inline void check(bool ok, const char* what) {
 }
 
 // Small scenes with a record of every kind: variant 0 a textured quad (t.png) with a camera,
-// a point light and tracks; 1 two meshes sharing a material, two cameras animated by tracks
-// in both orders and several lights; 2 a 32-bit mesh and rotation tracks.
+// a point light and tracks; 1 two meshes with their own materials, two cameras animated by
+// tracks in both orders and several lights; 2 a 32-bit mesh and rotation tracks.
 SivFile seedScene(int variant);
 
 } // namespace zamp::fuzz
