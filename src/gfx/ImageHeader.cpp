@@ -1,5 +1,6 @@
 #include "gfx/ImageHeader.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -69,24 +70,35 @@ ImageHeader jpeg(const Bytes& b) {
     return h;
 }
 
+// Past a run of sub-blocks (a length byte, that many bytes) up to the empty one.
+std::size_t skipSubBlocks(const Bytes& b, std::size_t at) {
+    while (b.has(at, 1) && b.u8(at) != 0) at += 1 + b.u8(at);
+    return at + 1;
+}
+
 ImageHeader gif(const Bytes& b) {
     ImageHeader h{ImageFormat::Gif};
-    // Logical screen descriptor, its colour table, then blocks up to the first image.
+    // Logical screen descriptor and its colour table, then blocks, walked as the decoder
+    // walks them: it skips any byte that starts no block, and when a frame fails it goes on to
+    // the next. Every frame it may decode counts, so the size is the largest frame's.
     std::size_t at = 13;
     if (b.u8(10) & 0x80) at += 3u << ((b.u8(10) & 7) + 1);
     while (b.has(at, 1)) {
         const std::uint32_t block = b.u8(at);
-        if (block == 0x2C) { // image descriptor: left, top, width, height
-            if (b.has(at, 10)) {
-                h.width = b.le16(at + 5);
-                h.height = b.le16(at + 7);
-            }
-            return h;
+        if (block == 0x3B) break; // the trailer
+        if (block == 0x21) {      // an extension: its label, then sub-blocks
+            at = skipSubBlocks(b, at + 2);
+        } else if (block == 0x2C) { // an image: left, top, width, height, flags, data
+            if (!b.has(at, 10)) break;
+            h.width = std::max<std::int64_t>(h.width, b.le16(at + 5));
+            h.height = std::max<std::int64_t>(h.height, b.le16(at + 7));
+            const std::uint32_t flags = b.u8(at + 9);
+            at += 10;
+            if (flags & 0x80) at += 3u << ((flags & 7) + 1); // its own colour table
+            at = skipSubBlocks(b, at + 1);                   // past the code size, the data
+        } else {
+            ++at;
         }
-        if (block != 0x21) return h; // the trailer, or damage, before any image
-        at += 2;                     // extension label; then sub-blocks up to an empty one
-        while (b.has(at, 1) && b.u8(at) != 0) at += 1 + b.u8(at);
-        ++at;
     }
     return h;
 }

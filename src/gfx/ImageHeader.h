@@ -14,8 +14,8 @@ enum class ImageFormat { Png, Jpeg, Gif, Bmp, Tga };
 
 struct ImageHeader {
     ImageFormat format;
-    // As declared: for GIF the first image's size, which is what is decoded. 0 where the
-    // header does not say (it is cut short before the size).
+    // As declared: for GIF the largest of its frames (the decoder may decode any of them).
+    // 0 where the header does not say (it is cut short before the size).
     std::int64_t width = 0;
     std::int64_t height = 0;
 };

@@ -105,6 +105,14 @@ TEST_F(RegistryFixture, HostilePicturesAreRefusedWithTheReason) {
          "wide.png is 8193 by 1 pixels, more than the 8192 by 8192 a texture may have"},
         {"gif65535.gif", test::gifPicture(65535, 65535),
          "gif65535.gif is 65535 by 65535 pixels, more than the 8192 by 8192 a texture may have"},
+        // Found by image_fuzz: a 1 x 1 GIF whose first frame is damaged, so that the decoder
+        // scans on byte by byte and finds a frame of 54089 x 61952 inside it (3.3 GB). SDL's
+        // allocations are bounded now: the decoder fails instead.
+        {"frames.gif", std::string("\x47\x49\x46\x38\x39\x61\x01\x00\x01\x00\x80\x00\x00\x00\x00\x00\xFF\xFF\x1F\x2C\x02\x00\x00\x61\x01\x00\x01\x00\x80\x00\x00\x00\x00\x00\xFF\xFF\x1F\x2C\x02\x39\x61\x01\x00\x01\x00\x80\x00\xFF\xFF\x1F\x2C\x02\x00\x01\x47\x49\xD3\x00\xF2\x00\x01\x00\x4B\x4B\x4B\x4B", 66),
+         "frames.gif is a damaged GIF picture ("},
+        // Any frame may be decoded: a huge second frame counts.
+        {"second.gif", test::gifPicture(1, 1).insert(42, std::string(",\0\0\0\0\x60\xEA\x60\xEA\0\x02\x02\x4C\x01\0", 16)),
+         "second.gif is 60000 by 60000 pixels, more than the 8192 by 8192 a texture may have"},
         {"bmp.bmp", test::bmpPicture(100000, -100000, 16),
          "bmp.bmp is 100000 by 100000 pixels, more than the 8192 by 8192 a texture may have"},
         {"jpeg.jpg", test::jpegHeader(60000, 9000),

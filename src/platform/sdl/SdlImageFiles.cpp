@@ -26,6 +26,35 @@ namespace {
 constexpr std::uint64_t kMostPictureFileBytes =
     5ull * kMaxTextureSide * kMaxTextureSide + (std::uint64_t{1} << 20);
 
+// The decoders of SDL2_image allocate through SDL, and trust sizes of their own that the header
+// check does not see (a GIF frame after a damaged one, say). No single SDL allocation may take
+// more than the largest picture's pixels and a margin: one that asks for more fails, and the
+// decoder reports it, instead of taking gigabytes.
+constexpr std::size_t kMostSdlAllocation = 4ull * kMaxTextureSide * kMaxTextureSide + (std::size_t{16} << 20);
+
+SDL_malloc_func sdlMalloc;
+SDL_calloc_func sdlCalloc;
+SDL_realloc_func sdlRealloc;
+
+void* boundedMalloc(size_t size) { return size > kMostSdlAllocation ? nullptr : sdlMalloc(size); }
+void* boundedCalloc(size_t count, size_t size) {
+    return size != 0 && count > kMostSdlAllocation / size ? nullptr : sdlCalloc(count, size);
+}
+void* boundedRealloc(void* memory, size_t size) {
+    return size > kMostSdlAllocation ? nullptr : sdlRealloc(memory, size);
+}
+
+// Once, before the first picture: the same heap, with only the bound added, so memory SDL took
+// before is freed as before.
+void boundSdlAllocations() {
+    static const bool bounded = [] {
+        SDL_free_func sdlFree;
+        SDL_GetOriginalMemoryFunctions(&sdlMalloc, &sdlCalloc, &sdlRealloc, &sdlFree);
+        return SDL_SetMemoryFunctions(boundedMalloc, boundedCalloc, boundedRealloc, sdlFree) == 0;
+    }();
+    (void)bounded;
+}
+
 struct SurfaceDeleter {
     void operator()(SDL_Surface* s) const { SDL_FreeSurface(s); }
 };
@@ -144,6 +173,9 @@ private:
 
 } // namespace
 
-std::unique_ptr<ImageFiles> openImageFiles() { return std::make_unique<SdlImageFiles>(); }
+std::unique_ptr<ImageFiles> openImageFiles() {
+    boundSdlAllocations();
+    return std::make_unique<SdlImageFiles>();
+}
 
 } // namespace zamp

@@ -149,6 +149,19 @@ TEST(ImageFiles, AGreyPngWithAColourKeyIsTransparentWhereTheKeyIs) {
         }
 }
 
+TEST(ImageFiles, NoSingleSdlAllocationMayTakeMoreThanTheLargestPicture) {
+    // SDL2_image's decoders allocate through SDL and trust sizes the header check may not see:
+    // once image files are open, SDL refuses any one allocation above 256 MB and a margin.
+    auto files = openImageFiles();
+    const std::size_t largest = 4ull * 8192 * 8192 + (std::size_t{16} << 20);
+    void* fits = SDL_malloc(1 << 20);
+    EXPECT_NE(fits, nullptr);
+    EXPECT_EQ(SDL_malloc(largest + 1), nullptr);
+    EXPECT_EQ(SDL_calloc(largest / 2 + 1, 2), nullptr);
+    EXPECT_EQ(SDL_realloc(fits, std::size_t{3} << 30), nullptr);
+    SDL_free(fits);
+}
+
 TEST(ImageFiles, TheOtherFormatsStillDecodeByTheirOwnBytesNotTheirNames) {
     test::TempDir dir;
     auto files = openImageFiles();
