@@ -178,8 +178,9 @@ public:
         OpenedFile opened = openRegularFile(path);
         if (!opened.file) return nullptr;
         const std::uint64_t size = opened.size;
-        SDL_RWops* file = SDL_RWFromFP(opened.file.release(), SDL_TRUE);
+        SDL_RWops* file = SDL_RWFromFP(opened.file.get(), SDL_TRUE);
         if (!file) return nullptr;
+        static_cast<void>(opened.file.release()); // SDL closes it from here on
         if (isPlainText(file) || (!isSampledStream(file) && size > kMostModuleBytes)) {
             SDL_RWclose(file);
             return nullptr;
