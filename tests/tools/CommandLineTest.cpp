@@ -101,6 +101,19 @@ TEST_F(SivCommand, BuildThenInfoShowsWhatTheDescriptionAskedFor) {
     }
 }
 
+TEST_F(SivCommand, BuildWritesNoSceneThePlayerWouldRefuse) {
+    // 1025 lights: one more than the player takes in a scene.
+    writeText("lights.lua", "local l = {} for i = 1, 1025 do l[i] = { kind = 'point', position = {0, 0, 0}, "
+                            "color = {1, 1, 1} } end return { lights = l }");
+    const Outcome over = run("build '" + path("lights.lua") + "' '" + path("lights.siv") + "'");
+    EXPECT_EQ(over.exitCode, 1);
+    EXPECT_EQ(over.err, "File " + path("lights.siv") + ": the scene has 1025 lights, more than the 1024 the player takes.\n");
+    EXPECT_FALSE(std::filesystem::exists(path("lights.siv")));
+    writeText("lights.lua", "local l = {} for i = 1, 1024 do l[i] = { kind = 'point', position = {0, 0, 0}, "
+                            "color = {1, 1, 1} } end return { lights = l }");
+    EXPECT_EQ(run("build '" + path("lights.lua") + "' '" + path("lights.siv") + "'").exitCode, 0);
+}
+
 TEST_F(SivCommand, BadFilesGiveThePlayersMessageAndExitOne) {
     const Outcome missing = run("info '" + path("nothing.siv") + "'");
     EXPECT_EQ(missing.exitCode, 1);

@@ -79,6 +79,9 @@ int build(const std::string& descriptionPath, const std::string& outPath) {
         const SivFile file = readSivDescription(descriptionPath);
         checkSivScene(file, descriptionPath);
         const std::vector<std::uint8_t> bytes = encodeSivFile(file);
+        // The player's bounds (too many meshes, faces, keys...) are checked on the file as
+        // written: a file the player would refuse is not written.
+        parseSivFile(bytes, outPath);
         writeBinaryFile(outPath, bytes);
         std::cout << "wrote " << outPath << ": " << file.meshes.size() << " meshes, " << file.textures.size()
                   << " textures, " << file.materials.size() << " materials, " << file.cameras.size() << " cameras, "
