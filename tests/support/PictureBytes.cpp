@@ -2,6 +2,10 @@
 
 #include <zlib.h>
 
+#include <algorithm>
+#include <map>
+#include <utility>
+
 namespace zamp::test {
 
 namespace {
@@ -90,6 +94,117 @@ std::string gifPicture(int w, int h) {
     // LZW with 2-bit codes: clear, pixel 1, end.
     out += std::string("\x02\x02\x4C\x01\x00\x3B", 6);
     return out;
+}
+
+namespace {
+
+// LZW as GIF codes it: codes from minimumBits + 1 bits up to 12, a clear code first and
+// whenever the table is full, packed LSB first into sub-blocks of at most 255 bytes.
+std::string gifLzw(const std::vector<std::uint8_t>& symbols, int minimumBits) {
+    const int clear = 1 << minimumBits, end = clear + 1;
+    std::string packed;
+    std::uint32_t buffer = 0;
+    int held = 0, bits = minimumBits + 1, next = clear + 2;
+    auto emit = [&](int code) {
+        buffer |= std::uint32_t(code) << held;
+        held += bits;
+        while (held >= 8) {
+            packed += static_cast<char>(buffer & 0xFF);
+            buffer >>= 8;
+            held -= 8;
+        }
+    };
+    std::map<std::pair<int, int>, int> table;
+    emit(clear);
+    int current = -1;
+    for (std::uint8_t s : symbols) {
+        if (current < 0) {
+            current = s;
+            continue;
+        }
+        const auto found = table.find({current, s});
+        if (found != table.end()) {
+            current = found->second;
+            continue;
+        }
+        emit(current);
+        if (next < 4096) {
+            table[{current, s}] = next++;
+            if (next > (1 << bits) && bits < 12) ++bits;
+        } else {
+            emit(clear);
+            table.clear();
+            bits = minimumBits + 1;
+            next = clear + 2;
+        }
+        current = s;
+    }
+    if (current >= 0) {
+        emit(current);
+        // The decoder adds an entry after this code too, and may widen its codes for the end.
+        if (next < 4096 && next == (1 << bits) && bits < 12) ++bits;
+    }
+    emit(end);
+    if (held > 0) packed += static_cast<char>(buffer & 0xFF);
+    std::string blocks;
+    for (std::size_t at = 0; at < packed.size(); at += 255) {
+        const std::size_t size = std::min<std::size_t>(255, packed.size() - at);
+        blocks += static_cast<char>(size);
+        blocks += packed.substr(at, size);
+    }
+    return blocks + '\0';
+}
+
+std::string gifColours(int count) {
+    std::string out;
+    for (int i = 0; i < count; ++i) {
+        out += static_cast<char>(i * 37 & 0xFF);
+        out += static_cast<char>(255 - i);
+        out += static_cast<char>(i * 5 & 0xFF);
+    }
+    return out;
+}
+
+int tableBits(int colours) { // the flags' size field: 2^(n+1) entries
+    int n = 0;
+    while ((2 << n) < colours) ++n;
+    return n;
+}
+
+} // namespace
+
+std::string gifPicture(const GifFrame& frame) {
+    std::string out = "GIF89a";
+    putLe16(out, static_cast<std::uint32_t>(frame.width));
+    putLe16(out, static_cast<std::uint32_t>(frame.height));
+    out += static_cast<char>(frame.globalColours ? 0x80 | tableBits(frame.globalColours) : tableBits(256));
+    out += std::string("\0\0", 2);
+    out += gifColours(frame.globalColours ? 2 << tableBits(frame.globalColours) : 0);
+    if (frame.transparent >= 0) {
+        out += std::string("\x21\xF9\x04\x01\x00\x00", 6);
+        out += static_cast<char>(frame.transparent);
+        out += '\0';
+    }
+    out += ',';
+    putLe16(out, 0);
+    putLe16(out, 0);
+    putLe16(out, static_cast<std::uint32_t>(frame.width));
+    putLe16(out, static_cast<std::uint32_t>(frame.height));
+    out += static_cast<char>((frame.localColours ? 0x80 | tableBits(frame.localColours) : 0) | (frame.interlaced ? 0x40 : 0));
+    out += gifColours(frame.localColours ? 2 << tableBits(frame.localColours) : 0);
+    // Interlaced frames store their rows in four passes.
+    std::vector<std::uint8_t> stored;
+    if (frame.interlaced) {
+        for (auto [start, step] : {std::pair{0, 8}, {4, 8}, {2, 4}, {1, 2}})
+            for (int y = start; y < frame.height; y += step)
+                stored.insert(stored.end(), frame.indices.begin() + std::ptrdiff_t(y) * frame.width,
+                              frame.indices.begin() + std::ptrdiff_t(y + 1) * frame.width);
+    } else {
+        stored = frame.indices;
+    }
+    out += static_cast<char>(frame.minimumBits);
+    out += gifLzw(stored, frame.minimumBits);
+    return out + ';';
 }
 
 std::string bmpPicture(std::int32_t w, std::int32_t h, std::size_t bodyBytes) {

@@ -1,5 +1,6 @@
-// Image files: PNG through libpng (platform/sdl/PngReader.h), JPG, GIF, BMP and TGA through
-// SDL2_image's decoder for that one format, converted to 32-bit ARGB; PNG out. The format is
+// Image files: PNG through libpng (platform/sdl/PngReader.h), GIF by platform/sdl/GifReader.h,
+// JPG, BMP and TGA through SDL2_image's decoder for that one format, converted to 32-bit ARGB;
+// PNG out. The format is
 // found from the file's own bytes and its declared size checked before anything is decoded;
 // SDL2_image's own sniffing (which would also decode XPM, SVG and more) is never used.
 #include "core/Error.h"
@@ -7,6 +8,7 @@
 #include "gfx/ImageHeader.h"
 #include "gfx/Texture.h"
 #include "platform/Platform.h"
+#include "platform/sdl/GifReader.h"
 #include "platform/sdl/PngReader.h"
 
 #include <SDL2/SDL.h>
@@ -77,7 +79,7 @@ std::string sizeText(std::int64_t width, std::int64_t height) {
     return std::to_string(width) + " by " + std::to_string(height);
 }
 
-// JPG, GIF, BMP and TGA: that format's own decoder of SDL2_image, then 32-bit ARGB.
+// JPG, BMP and TGA: that format's own decoder of SDL2_image, then 32-bit ARGB.
 std::optional<ArgbImage> decodeWithSdlImage(ImageFormat format, std::span<const std::uint8_t> bytes,
                                             std::string& problem) {
     SDL_RWops* source = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
@@ -88,10 +90,10 @@ std::optional<ArgbImage> decodeWithSdlImage(ImageFormat format, std::span<const 
     SDL_Surface* decoded = nullptr;
     switch (format) {
     case ImageFormat::Jpeg: decoded = IMG_LoadJPG_RW(source); break;
-    case ImageFormat::Gif: decoded = IMG_LoadGIF_RW(source); break;
     case ImageFormat::Bmp: decoded = IMG_LoadBMP_RW(source); break;
     case ImageFormat::Tga: decoded = IMG_LoadTGA_RW(source); break;
-    case ImageFormat::Png: break; // decoded by PngReader
+    case ImageFormat::Png: // decoded by PngReader and GifReader
+    case ImageFormat::Gif: break;
     }
     SDL_RWclose(source);
     SurfacePtr loaded(decoded);
@@ -164,8 +166,11 @@ private:
                            sizeText(kMaxTextureSide, kMaxTextureSide) + " a texture may have");
         std::string problem;
         ImageLoad load;
-        load.image = header->format == ImageFormat::Png ? decodePng(bytes, problem)
-                                                        : decodeWithSdlImage(header->format, bytes, problem);
+        switch (header->format) {
+        case ImageFormat::Png: load.image = decodePng(bytes, problem); break;
+        case ImageFormat::Gif: load.image = decodeGif(bytes, problem); break;
+        default: load.image = decodeWithSdlImage(header->format, bytes, problem); break;
+        }
         if (!load.image) return failure("is " + kind + " (" + problem + ")");
         return load;
     }

@@ -149,6 +149,93 @@ TEST(ImageFiles, AGreyPngWithAColourKeyIsTransparentWhereTheKeyIs) {
         }
 }
 
+TEST(ImageFiles, GifsGiveThePixelsSdlImageGave) {
+    // GIFs are decoded by the player's own reader now (SDL2_image's could write over the heap):
+    // sound files must read exactly as before. Pixels run through every index, in long runs
+    // and short, so that the LZW table fills, widens its codes to 12 bits and is cleared.
+    struct Kind {
+        const char* what;
+        test::GifFrame frame;
+    };
+    auto pattern = [](int w, int h, int colours) {
+        std::vector<std::uint8_t> out(std::size_t(w) * h);
+        for (std::size_t i = 0; i < out.size(); ++i) out[i] = std::uint8_t((i / 7 + (i * i) % 13) % colours);
+        return out;
+    };
+    std::vector<Kind> kinds;
+    for (int bits : {2, 4, 8}) {
+        const int colours = 1 << bits;
+        test::GifFrame f;
+        f.width = 61, f.height = 47, f.minimumBits = bits, f.globalColours = colours;
+        f.indices = pattern(61, 47, colours);
+        kinds.push_back({"global table", f});
+        f.interlaced = true;
+        kinds.push_back({"interlaced", f});
+        f.interlaced = false, f.globalColours = 0, f.localColours = colours;
+        kinds.push_back({"local table", f});
+        f.transparent = colours - 1;
+        kinds.push_back({"local table, transparent index", f});
+        f.localColours = 0;
+        kinds.push_back({"no table at all", f});
+    }
+    test::GifFrame big;
+    big.width = 300, big.height = 200, big.indices = pattern(300, 200, 256);
+    kinds.push_back({"a table cleared when full", big});
+    test::GifFrame few;
+    few.width = 9, few.height = 5, few.minimumBits = 4, few.globalColours = 4, few.indices = pattern(9, 5, 16);
+    kinds.push_back({"indices past the table", few});
+
+    test::TempDir dir;
+    auto files = openImageFiles();
+    for (const Kind& kind : kinds) {
+        const auto path = dir.path() / "kind.gif";
+        std::ofstream(path, std::ios::binary) << test::gifPicture(kind.frame);
+        expectSameAsSdlImage(*files, path, kind.what);
+    }
+
+    // Interlaced frames of fewer than five rows: SDL2_image stopped after the first row and
+    // left the others at index 0; every row is read now, as in the same frame not interlaced.
+    for (int height : {1, 2, 3, 4, 5}) {
+        test::GifFrame frame;
+        frame.width = 3, frame.height = height, frame.indices = pattern(3, height, 256);
+        std::ofstream(dir.path() / "plain.gif", std::ios::binary) << test::gifPicture(frame);
+        frame.interlaced = true;
+        std::ofstream(dir.path() / "interlaced.gif", std::ios::binary) << test::gifPicture(frame);
+        const ImageLoad plain = files->load((dir.path() / "plain.gif").string());
+        const ImageLoad interlaced = files->load((dir.path() / "interlaced.gif").string());
+        ASSERT_TRUE(plain.image && interlaced.image) << height;
+        EXPECT_EQ(interlaced.image->pixels, plain.image->pixels) << height << " rows";
+    }
+}
+
+TEST(ImageFiles, AGifWhoseCodesWouldMakeATableCycleReadsSafely) {
+    // Found by fuzzing (image_fuzz, then SDL2_image's GIF decoder compiled with AddressSanitizer):
+    // these 306 bytes make SDL2_image 2.6 follow a cycle in its LZW table and write past its
+    // 8192-entry stack (heap-buffer-overflow, IMG_gif.c:579), which under the fuzzer freed a
+    // wild pointer. The player's own reader follows prefixes to older codes only.
+    static const char kBytes[] =
+        "\x47\x49\x46\x38\x39\x61\x01\x00\x01\x00\x80\x00\x00\x00\x00\x00\xFF\xC9\xC9\xC9\xC9\xC9\xC9\xC9"
+        "\xC9\xC9\xC9\xC9\x47\x49\x46\x38\x39\x61\x01\x47\x49\x46\x38\x39\x61\x01\x00\x01\x00\x00\x00\x80"
+        "\x01\x00\x00\x00\x00\x00\x00\xFF\x60\xFF\x1F\x2C\x02\x61\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00"
+        "\x00\x00\x00\x00\x00\x00\x80\x00\xFF\xFF\x1F\x2C\x02\x00\x01\xFB\x00\x00\x00\x00\x00\x00\x00\x47"
+        "\x49\x00\x00\x00\x00\x00\x02\x00\x00\x2C\xD3\x00\xF2\x00\x01\x00\x01\x01\x00\x00\x0E\x00\xD3\x00"
+        "\x02\xEE\xB3\xB4\x4B\x01\x00\x00\xFF\xFF\x1F\x2C\x02\x00\x01\x47\x49\x00\x00\x00\x00\x00\x02\x03"
+        "\x00\x00\x00\x00\x00\x00\x00\x00\x01\x01\x00\x00\x00\x00\x00\x00\x02\x00\x00\x2C\xD3\x00\xF2\x00"
+        "\x01\x00\x01\x01\x00\x00\x0A\x00\x00\x00\x00\x02\x4C\x4B\x4B\x01\x00\x00\xFF\xFF\x1F\x2C\x02\x00"
+        "\x01\x47\x49\x00\x01\x00\x00\x00\x00\x00\x0A\x00\xFE\xFB\x00\xC9\xC9\xC9\xC9\xC9\xC9\xC9\xC9\xC9"
+        "\xC9\xC9\xC9\xC9\xC9\xC9\xC9\xC9\xC9\xC9\xC9\xC9\xC9\xC9\xC9\xC9\xC9\xC9\xC9\xC9\xC9\xC9\xC9\xC9"
+        "\xC9\xC9\xC9\xC9\xC9\xC9\xC9\xC9\xC9\xC9\xC9\xC9\xC9\xC9\xC9\xC9\xC9\xC9\xC9\xC9\xC9\xC9\xC9\xC9"
+        "\xC9\xC9\xC9\xC9\xC9\xC9\xC9\xC9\xC9\xC9\xC9\xC9\xC9\xC9\xC9\xC9\xC9\xC9\xC9\xC9\xC9\xC9\xC9\xC9"
+        "\xC9\xC9\xC9\xC9\xC9\xC9\xC9\xC9\xC9\xC9\xC9\xC9\xFF\xFF\x21\xF9\x4B\x4B\x4B\x83\x3B";
+    test::TempDir dir;
+    std::ofstream(dir.path() / "cycle.gif", std::ios::binary).write(kBytes, sizeof kBytes - 1);
+    const ImageLoad load = openImageFiles()->load((dir.path() / "cycle.gif").string());
+    // Its first frame has no width: damaged, and said so (SDL2_image went on to the later
+    // frames, where the cycle is).
+    EXPECT_FALSE(load.image);
+    EXPECT_EQ(load.problem, "is a damaged GIF picture (its first frame cannot be read)");
+}
+
 TEST(ImageFiles, NoSingleSdlAllocationMayTakeMoreThanTheLargestPicture) {
     // SDL2_image's decoders allocate through SDL and trust sizes the header check may not see:
     // once image files are open, SDL refuses any one allocation above 256 MB and a margin.
