@@ -6,8 +6,13 @@ JOBS ?= $(shell nproc)
 PREFIX ?= /usr/local
 # Extra CMake settings, e.g. CMAKE_ARGS=-DZAMP_WERROR=ON (CI) or -DZAMP_SANITIZE=ON.
 CMAKE_ARGS ?=
+# The sanitizer build and the fuzz build live beside the ordinary one.
+SANITIZE_BUILD ?= build-sanitize
+FUZZ_BUILD ?= build-fuzz
+# Seconds each fuzz target runs for in `make fuzz`.
+FUZZ_SECONDS ?= 300
 
-.PHONY: all deps configure build player run test bench install package clean web web-deps test-web
+.PHONY: all deps configure build player run test bench install package clean web web-deps test-web sanitize fuzz fuzz-build fuzz-seeds
 
 all: build
 
@@ -34,6 +39,27 @@ test: build
 bench: build
 	@bash $(BUILD)/bench/run-benchmarks
 
+# Everything built with AddressSanitizer and UndefinedBehaviorSanitizer; every test and an
+# offline render of the whole example show run under them, LeakSanitizer included.
+sanitize: deps
+	@cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZAMP_SANITIZE=ON $(CMAKE_ARGS) >/dev/null
+	@cmake --build $(SANITIZE_BUILD) -j $(JOBS)
+	@bash tools/run-sanitized $(SANITIZE_BUILD) $(JOBS)
+
+# The libFuzzer targets (clang), then each run for FUZZ_SECONDS from its seed corpus.
+fuzz-build: deps
+	@cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
+	  -DCMAKE_CXX_COMPILER=clang++ -DZAMP_FUZZ=ON -DZAMP_TESTS=OFF $(CMAKE_ARGS) >/dev/null
+	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzzers
+
+fuzz: fuzz-build
+	@bash fuzz/run-fuzzers $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+# Writes the seed corpora under fuzz/corpus again: fuzz-seeds' files and the example scenes.
+fuzz-seeds: fuzz-build player
+	$(FUZZ_BUILD)/fuzz/fuzz-seeds fuzz/corpus
+	cp $(BUILD)/examples/show/data/*.siv fuzz/corpus/siv_loader_fuzz/
+
 install: player
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
@@ -55,4 +81,4 @@ test-web: build web
 	@tests/web/run $(BUILD) $(WEB_BUILD)
 
 clean:
-	rm -rf $(BUILD) $(WEB_BUILD)
+.PHONY: all deps configure build player run test bench install package clean web web-deps test-web sanitize fuzz fuzz-build fuzz-seeds

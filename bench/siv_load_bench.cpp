@@ -1,6 +1,8 @@
 // Loader speed on a large generated scene, in MB of SIV file per second of CPU time: the parse step alone
 // (read, inflate, records) and the whole load (plus mesh building, optimisation and curves).
 // The scene: 64 meshes of 32768 faces (a 128 x 128 grid each), 256 tracks of 512 keys.
+// Then scenes of N one-triangle meshes with a track each, N up to 100000: the tracks are found
+// through an index, so the load grows linearly with N (it used to grow with N squared).
 //
 // Built by `make bench` (bench/CMakeLists.txt), which runs it with the other benchmarks.
 // Two baselines: zlib's own inflate of the same payload (the parse step's ratio to it shows
@@ -69,6 +71,30 @@ SivFile largeScene() {
 // CPU time of this single-threaded process: other work on a shared machine shifts it less
 // than wall time.
 double cpuSeconds() { return double(std::clock()) / CLOCKS_PER_SEC; }
+
+// N one-triangle meshes, each with its own position track of two keys.
+SivFile manyMeshes(int count) {
+    SivFile file;
+    SivMaterial material{};
+    material.textureId = -1;
+    file.materials.push_back(material);
+    for (int m = 0; m < count; ++m) {
+        SivMesh mesh;
+        mesh.header.objectId = m;
+        mesh.header.rotation = {0, 0, 0, 1};
+        mesh.vertices.resize(3);
+        mesh.vertices[1].position = {float(m), 1, 0};
+        mesh.vertices[2].position = {1, float(m), 0};
+        mesh.faces.push_back(SivFace{{0, 1, 2}, 0});
+        file.meshes.push_back(std::move(mesh));
+        SivTrackRecord track;
+        track.header.kind = kSivTrackPosition;
+        track.header.objectId = count - 1 - m; // not in mesh order
+        track.keys = {SivKey{0, {0, 0, 0}, 0, 0, 0, 0}, SivKey{1, {1, 1, 1}, 0, 0, 0, 0}};
+        file.tracks.push_back(std::move(track));
+    }
+    return file;
+}
 
 template <class Action>
 double bestSeconds(int runs, Action action) {
@@ -140,6 +166,20 @@ int main() {
                 inflated / 1e6 / load);
     std::printf("ratios: parse / inflate %.2f, whole load / inflate %.2f, whole load / floor %.2f (at most 1.3)\n",
                 parse / inflate, load / inflate, load / floor);
+
+    // Many meshes, a track each: the time per mesh stays flat as N grows.
+    double smallest = 0;
+    for (int count : {12500, 25000, 50000, 100000}) {
+        writeBinaryFile(path, encodeSivFile(manyMeshes(count)));
+        const double seconds = bestSeconds(1, [&] {
+            SceneList scenes;
+            scenes.loadSiv(device, *imageFiles, textures, path, "many");
+        });
+        if (smallest == 0) smallest = seconds;
+        std::printf("%6d meshes and tracks: %7.1f ms  %5.2f us a mesh  (%.1f times the 12500 load for %d times "
+                    "the meshes)\n",
+                    count, seconds * 1e3, seconds * 1e6 / count, seconds / smallest, count / 12500);
+    }
     std::filesystem::remove(path);
     return 0;
 }

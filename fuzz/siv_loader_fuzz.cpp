@@ -1,50 +1,99 @@
-// libFuzzer target for the device-free half of the SIV loader: container checks, inflate,
-// the bounds-checked reader, and mesh building with its checks. Every input must end in a
-// result or in one of the loader's messages; anything else (a crash, a sanitizer report, an
-// escaped exception of another type, a failed round trip) is a finding.
+// SIV bytes to a built scene, drawn: container checks, inflate, the bounds-checked reader, the
+// curve and mesh checks, scene building through the recording device with textures from the
+// scratch folder, then frames of it through each of its cameras. Every input must end in a
+// scene that draws or in one of the loader's messages; anything else (a crash, a sanitizer
+// report, an escaped exception of another type, a failed round trip, a scene that loaded but
+// cannot draw a frame) is a finding.
 //
-// Built with -DZAMP_FUZZ=ON (clang); see fuzz/CMakeLists.txt.
-// Seed the corpus with a few real files (`siv build` writes them). Inputs are whole files, so
-// most mutations stop at the zlib check; with SIV_FUZZ_RAW_STREAM=1 in the environment each
-// input is taken as an inflated stream instead and goes straight to the stream parser (seed
-// that corpus with inflated streams).
-#include "core/Error.h"
-#include "siv/SivParse.h"
-#include "siv/SivMeshBuilder.h"
-#include "siv/SivWriter.h"
+// An input that starts with "ZSIV" is a whole file. Any other input is taken as an inflated
+// stream and deflated into a container first, so that mutations reach the stream's records
+// instead of stopping at zlib's checks; the seed corpus holds both kinds.
+#include "FuzzSupport.h"
 
-#include <cstdlib>
+#include "core/Error.h"
+#include "platform/Platform.h"
+#include "show/RenderContext.h"
+#include "show/Scene.h"
+#include "show/SceneLayer.h"
+#include "show/SivSceneBuilder.h"
+#include "show/TextureRegistry.h"
+#include "siv/SivMeshBuilder.h"
+#include "siv/SivParse.h"
+#include "siv/SivWriter.h"
+#include "support/RecordingDevice.h"
+
+#include <cmath>
+#include <cstring>
 
 using namespace zamp;
 
 namespace {
 
-bool rawStreams() {
-    static const bool raw = std::getenv("SIV_FUZZ_RAW_STREAM") != nullptr;
-    return raw;
-}
-
-void check(bool condition) {
-    if (!condition) std::abort();
+// The scene was accepted, so every frame of it must draw.
+void drawEveryCamera(SceneList& scenes, test::RecordingDevice& device) {
+    const Scene& scene = scenes[0];
+    for (const auto& mesh : scene.meshes) {
+        fuzz::check(mesh->mesh != nullptr, "a mesh without its mesh");
+        fuzz::check(mesh->hasTexture == (mesh->texture != nullptr), "hasTexture and texture disagree");
+    }
+    RenderContext context{device, device.renderTarget(0)};
+    const std::size_t cameras = std::min<std::size_t>(scene.cameras.size(), 4);
+    for (std::size_t c = 0; c < cameras; ++c) {
+        SceneLayer layer(scenes, 0, static_cast<int>(c), 0.25f, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA);
+        for (float t : {-1.0f, 0.0f, 0.5f, 1.0f, 3.5f, 100.0f, NAN}) {
+            try {
+                layer.render(t, context);
+            } catch (const Error& e) {
+                fuzz::finding(std::string("a loaded scene failed to draw: ") + e.what());
+            }
+        }
+    }
 }
 
 } // namespace
 
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    fuzz::enterScratchFolder();
+    return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::span<const std::uint8_t> input(data, size);
+    static const std::unique_ptr<ImageFiles> imageFiles = openImageFiles();
+    const bool wholeFile = size >= 4 && std::memcmp(data, "ZSIV", 4) == 0;
+    const std::vector<std::uint8_t> fileBytes =
+        wholeFile ? std::vector<std::uint8_t>(input.begin(), input.end()) : wrapSivStream(input, 1);
+    SivFile file;
     try {
-        const SivFile file = rawStreams() ? parseSivStream(input, "fuzz.siv") : parseSivFile(input, "fuzz.siv");
-
-        // The writer gives back the stream the parser read, up to the end of the track
-        // section: section counts of zero or less are written as zero, so compare a re-parse.
-        const std::vector<std::uint8_t> again = buildSivStream(file);
-        const SivFile reparsed = parseSivStream(again, "again.siv");
-        check(buildSivStream(reparsed) == again);
-
-        // Mesh building is bounded by the input: every vertex and face came from its bytes.
-        checkSivScene(file, "fuzz.siv");
+        file = parseSivFile(fileBytes, "fuzz.siv");
     } catch (const Error&) {
-        // A message for the user: the expected end of a bad input.
+        return 0; // a message for the user: the expected end of a bad input
     }
+
+    // The writer gives back the stream the parser read, up to the end of the track section:
+    // section counts of zero or less are written as zero, so compare a re-parse.
+    const std::vector<std::uint8_t> again = buildSivStream(file);
+    const SivFile reparsed = parseSivStream(again, "again.siv");
+    fuzz::check(buildSivStream(reparsed) == again, "the writer does not give back what the parser read");
+
+    // The device-free check (what `siv info` runs) and the build must agree.
+    std::string checked, built;
+    try {
+        checkSivScene(file, "fuzz.siv");
+    } catch (const Error& e) {
+        checked = e.what();
+    }
+    test::RecordingDevice device;
+    TextureRegistry textures;
+    SceneList scenes;
+    try {
+        scenes.append(buildSivScene(device, *imageFiles, textures, file, "fuzz.siv", "fuzz"));
+    } catch (const Error& e) {
+        built = e.what();
+    }
+    // Only the textures differ: the check names them, the build loads them.
+    if (built.rfind("Error Loading Texture ", 0) != 0)
+        fuzz::check(built == checked, "siv info and the player disagree about a file");
+    if (scenes.size() == 1) drawEveryCamera(scenes, device);
     return 0;
 }

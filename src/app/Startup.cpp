@@ -5,6 +5,7 @@
 #include "app/MusicSync.h"
 #include "core/DisplayText.h"
 #include "core/Error.h"
+#include "core/RegularFile.h"
 #include "core/ShowFiles.h"
 #include "platform/Platform.h"
 #include "show/Show.h"
@@ -47,8 +48,13 @@ std::string currentFolder() {
 
 int reportMissingScript(bool box) {
     reportError("Script Error!", "Error opening scriptfile!", box);
-    std::cerr << "  zamp looked for " << kScriptPath << " in " << displayText(currentFolder())
-              << "; give the show's folder (the one holding data/script.lua): zamp SHOW_DIR\n";
+    const FileProblem problem = openRegularFile(showFilePath(kScriptPath)).problem;
+    if (problem == FileProblem::Missing)
+        std::cerr << "  zamp looked for " << kScriptPath << " in " << displayText(currentFolder())
+                  << "; give the show's folder (the one holding data/script.lua): zamp SHOW_DIR\n";
+    else
+        std::cerr << "  " << kScriptPath << " in " << displayText(currentFolder()) << ' '
+                  << describeFileProblem(problem == FileProblem::None ? FileProblem::Unreadable : problem) << '\n';
     return 1;
 }
 

@@ -64,4 +64,16 @@ std::string displayText(const std::string& bytes) {
     return out;
 }
 
+std::string visibleZeros(const std::string& name) {
+    std::string out;
+    out.reserve(name.size());
+    for (char c : name) {
+        if (c == '\0')
+            out += "\\0";
+        else
+            out += c;
+    }
+    return out;
+}
+
 } // namespace zamp

@@ -10,4 +10,8 @@ namespace zamp {
 
 std::string displayText(const std::string& bytes);
 
+// `name` with every zero byte written as the two characters \0: a message is shown up to its
+// first zero byte, so a name that holds one must be spelled out to be seen whole.
+std::string visibleZeros(const std::string& name);
+
 } // namespace zamp

@@ -9,6 +9,11 @@
 
 namespace zamp {
 
+// The longest side of a texture the player makes, loaded or drawn into: what the Direct3D 9
+// cards of the time offer at most (MaxTextureWidth and MaxTextureHeight). A picture or render
+// target beyond it is refused before any memory is spent on it (8192 by 8192 is 256 MB).
+inline constexpr int kMaxTextureSide = 8192;
+
 class Surface {
 public:
     virtual ~Surface() = default;

@@ -1,5 +1,6 @@
 // Script functions that make images and key their layers.
 #include "core/Error.h"
+#include "gfx/Texture.h"
 #include "script/ScriptArgs.h"
 #include "script/ScriptContext.h"
 #include "script/ScriptFunctions.h"
@@ -50,7 +51,7 @@ constexpr float kByteToUnit = 0.003921569f;
 } // namespace
 
 void loadimage(ScriptContext& context, ScriptArgs& args) {
-    std::string file = args.string(1, "file name");
+    std::string file = args.fileName(1, "file name");
     std::string name = args.string(2, "image name");
     Show& show = context.show;
     TextureRecord& record = show.textures.load(context.device, context.imageFiles, file);
@@ -59,11 +60,19 @@ void loadimage(ScriptContext& context, ScriptArgs& args) {
 }
 
 void createtexture(ScriptContext& context, ScriptArgs& args) {
+    const double widthNumber = args.number(1, "width"), heightNumber = args.number(2, "height");
     const int width = args.integer(1, "width"), height = args.integer(2, "height");
     std::string name = args.string(3, "name");
-    if (width < 0 || height < 0)
-        throw Error("createtexture: " + name + " cannot be " + std::to_string(width) + " by " +
-                    std::to_string(height) + " (sizes are 0 or more)");
+    // NaN would truncate to 0 and quietly give an image without texture; a side above the
+    // largest texture would make the device spend gigabytes or fail.
+    auto shown = [](double number, int truncated) {
+        return std::isnan(number) ? std::string("nan") : std::to_string(truncated);
+    };
+    if (std::isnan(widthNumber) || std::isnan(heightNumber) || width < 0 || height < 0 || width > kMaxTextureSide ||
+        height > kMaxTextureSide)
+        throw Error("createtexture: " + name + " cannot be " + shown(widthNumber, width) + " by " +
+                    shown(heightNumber, height) + " (sizes are numbers from 0 to " + std::to_string(kMaxTextureSide) +
+                    ")");
     Show& show = context.show;
     TextureRecord* record = nullptr;
     if (width != 0 && height != 0) record = &show.textures.createRenderTarget(context.device, name, width, height);

@@ -9,7 +9,7 @@ namespace zamp::script {
 // The path is used exactly as given (no "data/" is added); the scene joins the list only
 // when the whole file loaded.
 void loadsiv(ScriptContext& context, ScriptArgs& args) {
-    std::string path = args.string(1, "file path");
+    std::string path = args.fileName(1, "file path");
     std::string name = args.string(2, "scene name");
     Show& show = context.show;
     show.scenes.loadSiv(context.device, context.imageFiles, show.textures, path, name);

@@ -1,5 +1,6 @@
 #include "script/ScriptArgs.h"
 
+#include "core/DisplayText.h"
 #include "core/Error.h"
 
 #include <lua.hpp>
@@ -62,6 +63,15 @@ std::string ScriptArgs::string(int index, const char* what) const {
     std::size_t length = 0;
     const char* s = lua_tolstring(L_, index, &length);
     return std::string(s, length);
+}
+
+std::string ScriptArgs::fileName(int index, const char* what) const {
+    std::string name = string(index, what);
+    const std::size_t zero = name.find('\0');
+    if (zero != std::string::npos)
+        throw Error(std::string(function_) + ": argument " + std::to_string(index) + " (" + what + ") \"" +
+                    visibleZeros(name) + "\" holds a zero byte, so it names no file");
+    return name;
 }
 
 void ScriptArgs::pushNumber(double value) {

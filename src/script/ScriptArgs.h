@@ -27,6 +27,9 @@ public:
     // The string at `index` (a number is taken as its text); throws
     // "<function>: argument <n> (<what>) must be a string".
     std::string string(int index, const char* what) const;
+    // A string that names a file: also refused when it holds a zero byte, since the file
+    // system would read the name only up to it and so open some other file.
+    std::string fileName(int index, const char* what) const;
 
     void pushNumber(double value);
     int pushed() const { return pushed_; }

@@ -1,10 +1,13 @@
 #include "script/ScriptHost.h"
 
 #include "core/Error.h"
+#include "core/RegularFile.h"
 #include "script/ScriptArgs.h"
 
 #include <lua.hpp>
 
+#include <algorithm>
+#include <cstdio>
 #include <iostream>
 
 namespace zamp {
@@ -194,12 +197,17 @@ int ScriptHost::run(int loadStatus) {
 }
 
 int ScriptHost::runFile(const std::string& path) {
-    const int status = luaL_loadfile(L, path.c_str());
-    if (status == LUA_ERRFILE) {
-        lua_pop(L, 1);
-        return 2;
-    }
-    return run(status);
+    // Only a regular file: Lua's own loader would wait for ever on a named pipe.
+    OpenedFile opened = openRegularFile(path);
+    if (!opened.file) return 2;
+    std::string source;
+    char buffer[1 << 16];
+    while (const std::size_t got = std::fread(buffer, 1, sizeof buffer, opened.file.get())) source.append(buffer, got);
+    if (std::ferror(opened.file.get())) return 2;
+    // As Lua's file loader does, a first line starting with '#' (a "#!" line) is skipped,
+    // its line break kept so that line numbers stay those of the file.
+    if (!source.empty() && source.front() == '#') source.erase(0, std::min(source.find('\n'), source.size()));
+    return run(luaL_loadbuffer(L, source.data(), source.size(), ("@" + path).c_str()));
 }
 
 int ScriptHost::runString(const std::string& source, const std::string& chunkName) {

@@ -26,7 +26,7 @@ DWORD rgb(const ScriptArgs& args) {
 // The music starts from the demo time that stands now: `starttime` must come first for
 // music and picture to agree.
 void loadmusic(ScriptContext& context, ScriptArgs& args) {
-    std::string path = args.string(1, "file path");
+    std::string path = args.fileName(1, "file path");
     context.show.music = MusicChoice{std::move(path), context.show.startTime};
 }
 

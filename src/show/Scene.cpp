@@ -1,8 +1,12 @@
 #include "show/Scene.h"
 
+#include "core/Error.h"
 #include "core/ShowFiles.h"
 #include "show/SivSceneBuilder.h"
 #include "siv/SivParse.h"
+
+#include <algorithm>
+#include <new>
 
 namespace zamp {
 
@@ -23,12 +27,18 @@ void SceneList::loadSiv(Device& device, ImageFiles& files, TextureRegistry& text
     // Parse first, then build: the records are released with `file` when this returns, and
     // the scene joins the list only once everything has succeeded.
     // The file is found as a show made on Windows means it; messages name it as the script did.
-    const SivFile file = parseSivFile(readSivFileBytes(showFilePath(path), path), path);
-    append(buildSivScene(device, files, textures, file, path, name));
+    try {
+        const SivFile file = parseSivFile(readSivFileBytes(showFilePath(path), path), path);
+        append(buildSivScene(device, files, textures, file, path, name));
+    } catch (const std::bad_alloc&) {
+        // The bounds keep real files far from this; say what was being loaded.
+        throw Error("File " + path + ": there is not enough memory to load it.");
+    }
     files_.push_back(showFilePath(path));
 }
 
 Scene& SceneList::append(std::unique_ptr<Scene> scene) {
+    mostLights_ = std::max(mostLights_, scene->lights.size());
     scenes_.push_back(std::move(scene));
     return *scenes_.back();
 }

@@ -88,9 +88,13 @@ public:
     // there is none. Names need not be unique.
     int find(const std::string& name) const;
 
+    // The most lights any scene of the list has: the light indices a scene layer may find on.
+    std::size_t mostLights() const { return mostLights_; }
+
 private:
     std::vector<std::unique_ptr<Scene>> scenes_;
     std::vector<std::string> files_;
+    std::size_t mostLights_ = 0;
 };
 
 } // namespace zamp

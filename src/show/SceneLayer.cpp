@@ -7,6 +7,8 @@
 #include "show/ScenePlayback.h"
 #include "show/TextureRegistry.h"
 
+#include <algorithm>
+
 namespace zamp {
 
 SceneLayer::SceneLayer(SceneList& scenes, int sceneIndex, int cameraIndex, float timeOffset, DWORD srcBlend,
@@ -31,8 +33,10 @@ void SceneLayer::render(float localTime, RenderContext& context) {
             d.setLight(i, scene.lights[i].light);
             d.lightEnable(i, true);
         }
-        // Lights an earlier scene left on must not light this one.
-        for (; i < kManagedLights; ++i) d.lightEnable(i, false);
+        // Lights an earlier scene left on must not light this one: every index that any
+        // scene of the show uses, and at least the eight Direct3D lights at once, goes off.
+        const std::size_t managed = std::max<std::size_t>(kManagedLights, scenes_.mostLights());
+        for (; i < managed; ++i) d.lightEnable(i, false);
 
         d.setRenderState(D3DRS_LIGHTING, 1);
         d.setRenderState(D3DRS_ALPHABLENDENABLE, 1);

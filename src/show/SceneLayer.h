@@ -25,7 +25,9 @@ public:
     const DWORD srcBlend, destBlend;
 };
 
-// Light indices a scene manages: those it does not use are switched off up to this one.
+// Light indices a scene manages: those it does not use are switched off up to this one, or up
+// to the most lights any scene of the show has when that is more. Direct3D 9 keeps every
+// enabled light on, and lights the first eight in enabling order.
 inline constexpr DWORD kManagedLights = 8;
 
 } // namespace zamp

@@ -13,10 +13,11 @@ namespace zamp {
 class ImageFiles;
 
 // Builds the meshes in file order, then the cameras, then the lights. `path` names the file in
-// messages; `name` becomes the scene's name. Throws the first failure of the mesh checks
-// (siv/SivMeshBuilder.h), in the order the meshes are built, or the registry's
-// "Error Loading Texture " + name. Textures that load before a later failure stay in the
-// registry.
+// messages; `name` becomes the scene's name. Throws the curve key budget's refusal before
+// anything is built, then the first failure of the mesh and curve checks
+// (siv/SivMeshBuilder.h, siv/SivCurveChecks.h) in the order the meshes and cameras are built,
+// or the registry's "Error Loading Texture " + name. Textures that load before a later failure
+// stay in the registry.
 std::unique_ptr<Scene> buildSivScene(Device& device, ImageFiles& imageFiles, TextureRegistry& textures,
                                      const SivFile& file, const std::string& path, const std::string& name);
 

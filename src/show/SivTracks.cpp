@@ -18,21 +18,17 @@ TCBKey<V> restingKey(const V& value) {
 
 // Calls `add` with every key of every matching track, in file order; false when none matched.
 template <class AddKey>
-bool forEachMatchingKey(std::span<const SivTrackRecord> tracks, std::int32_t objectId, std::int32_t kind,
-                        AddKey add) {
-    bool found = false;
-    for (const SivTrackRecord& track : tracks) {
-        if (track.header.objectId != objectId || track.header.kind != kind) continue;
-        found = true;
-        for (const SivKey& key : track.keys) add(key);
-    }
-    return found;
+bool forEachMatchingKey(const SivTrackIndex& tracks, std::int32_t objectId, std::int32_t kind, AddKey add) {
+    const auto matching = tracks.find(kind, objectId);
+    for (std::uint32_t t : matching)
+        for (const SivKey& key : tracks.tracks()[t].keys) add(key);
+    return !matching.empty();
 }
 
 } // namespace
 
-void fillSivCurve(std::span<const SivTrackRecord> tracks, std::int32_t objectId, std::int32_t kind,
-                  TCBCurve<Vec3>& curve, const Vec3& fallback) {
+void fillSivCurve(const SivTrackIndex& tracks, std::int32_t objectId, std::int32_t kind, TCBCurve<Vec3>& curve,
+                  const Vec3& fallback) {
     const bool found = forEachMatchingKey(tracks, objectId, kind, [&](const SivKey& key) {
         TCBKey<Vec3> k;
         k.time = key.time;
@@ -45,8 +41,8 @@ void fillSivCurve(std::span<const SivTrackRecord> tracks, std::int32_t objectId,
     if (!found) curve.addKey(restingKey(fallback));
 }
 
-void fillSivCurve(std::span<const SivTrackRecord> tracks, std::int32_t objectId, std::int32_t kind,
-                  LinearQuaternionCurve& curve, const Quaternion& fallback) {
+void fillSivCurve(const SivTrackIndex& tracks, std::int32_t objectId, std::int32_t kind, LinearQuaternionCurve& curve,
+                  const Quaternion& fallback) {
     const bool found = forEachMatchingKey(tracks, objectId, kind, [&](const SivKey& key) {
         QuaternionKey k;
         k.time = key.time;
@@ -61,7 +57,7 @@ void fillSivCurve(std::span<const SivTrackRecord> tracks, std::int32_t objectId,
     }
 }
 
-SceneCamera buildSivCamera(const SivCamera& record, std::span<const SivTrackRecord> tracks) {
+SceneCamera buildSivCamera(const SivCamera& record, const SivTrackIndex& tracks) {
     SceneCamera camera;
     // The file cannot animate these two: every camera gets exactly one key of each.
     camera.fov.addKey(restingKey(45.0f));

@@ -1,20 +1,29 @@
 #include "show/TextureLoader.h"
 
-
 namespace zamp {
 
-std::unique_ptr<Texture> createTextureFromFile(Device& device, ImageFiles& files, const std::string& path,
-                                               D3DFORMAT format, ImageInfo& info) {
-    std::optional<ArgbImage> image = files.read(path);
-    if (!image) return nullptr;
+TextureFromFile createTextureFromFile(Device& device, ImageFiles& files, const std::string& path,
+                                      D3DFORMAT format) {
+    TextureFromFile result;
+    ImageLoad load = files.load(path);
+    if (!load.image) {
+        result.problem = std::move(load.problem);
+        result.missing = load.missing;
+        return result;
+    }
+    const ArgbImage& image = *load.image;
     // The texture keeps the file's size: with point sampling and texture coordinates from 0
     // to 1 it shows the same picture as a power-of-two stretched copy, without resampling.
-    auto texture = device.createTexture(image->width, image->height, 0, format);
-    if (!texture) return nullptr;
-    texture->upload(image->pixels.data());
-    info.width = image->width;
-    info.height = image->height;
-    return texture;
+    result.texture = device.createTexture(image.width, image.height, 0, format);
+    if (!result.texture) {
+        result.problem = "is " + std::to_string(image.width) + " by " + std::to_string(image.height) +
+                         " pixels, a texture the device cannot make";
+        return result;
+    }
+    result.texture->upload(image.pixels.data());
+    result.width = image.width;
+    result.height = image.height;
+    return result;
 }
 
 } // namespace zamp

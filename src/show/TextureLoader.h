@@ -10,14 +10,16 @@
 
 namespace zamp {
 
-struct ImageInfo {
-    int width = 0;
+struct TextureFromFile {
+    std::unique_ptr<Texture> texture; // null when the file gave none
+    int width = 0;                    // the picture's own size
     int height = 0;
+    std::string problem; // without a texture: why, words that follow the path in a message
+    bool missing = false; // without a texture: the file does not exist
 };
 
-// Null when the file cannot be read as an image or the device cannot hold it. A8R8G8B8 and
-// the file's own format both give 32-bit textures; files without alpha read alpha 1.
-std::unique_ptr<Texture> createTextureFromFile(Device& device, ImageFiles& files, const std::string& path,
-                                               D3DFORMAT format, ImageInfo& info);
+// A8R8G8B8 and the file's own format both give 32-bit textures; files without alpha read
+// alpha 1.
+TextureFromFile createTextureFromFile(Device& device, ImageFiles& files, const std::string& path, D3DFORMAT format);
 
 } // namespace zamp

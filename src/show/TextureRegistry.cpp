@@ -1,5 +1,6 @@
 #include "show/TextureRegistry.h"
 
+#include "core/DisplayText.h"
 #include "core/Error.h"
 #include "core/ShowFiles.h"
 #include "show/TextureLoader.h"
@@ -14,24 +15,39 @@ TextureRecord* TextureRegistry::find(const std::string& name) {
 
 TextureRecord& TextureRegistry::load(Device& device, ImageFiles& files, const std::string& name) {
     if (TextureRecord* existing = find(name)) return *existing; // whatever kind it is
-    auto record = std::make_unique<TextureRecord>();
-    ImageInfo info;
-    // Each place is tried as written, then as a show made on Windows means it (core/ShowFiles.h).
-    std::string opened = showFilePath(name);
-    record->texture = createTextureFromFile(device, files, opened, D3DFMT_A8R8G8B8, info);
-    if (!record->texture) {
-        opened = showFilePath("data/" + name);
-        record->texture = createTextureFromFile(device, files, opened, D3DFMT_UNKNOWN, info);
+    // A name with a zero byte would be cut there by the file system: it names no file.
+    if (name.find('\0') != std::string::npos)
+        throw Error("Error Loading Texture " + visibleZeros(name) + ": the name holds a zero byte, so it names no file.");
+    // Each place is tried as written, then as a show made on Windows means it (core/ShowFiles.h);
+    // messages name the file as the script did.
+    const std::string asNamedPath = showFilePath(name);
+    const std::string underDataPath = showFilePath("data/" + name);
+    TextureFromFile asNamed = createTextureFromFile(device, files, asNamedPath, D3DFMT_A8R8G8B8);
+    const bool fromData = !asNamed.texture;
+    TextureFromFile loaded = fromData ? createTextureFromFile(device, files, underDataPath, D3DFMT_UNKNOWN)
+                                      : std::move(asNamed);
+    if (!loaded.texture) {
+        // The words the player has always shown, then why: the file as named, unless it is
+        // missing and the one under data/ is there.
+        const std::string why = !asNamed.missing ? name + " " + asNamed.problem
+                                : loaded.missing ? name + " does not exist, nor does data/" + name
+                                                 : "data/" + name + " " + loaded.problem;
+        throw Error("Error Loading Texture " + name + ": " + why + ".");
     }
-    if (!record->texture) throw Error("Error Loading Texture " + name);
-    files_.push_back(opened);
-    record->width = info.width;
-    record->height = info.height;
+    files_.push_back(fromData ? underDataPath : asNamedPath);
+    auto record = std::make_unique<TextureRecord>();
+    record->texture = std::move(loaded.texture);
+    record->width = loaded.width;
+    record->height = loaded.height;
     entries_.push_back({std::move(record), name});
     return *entries_.back().record;
 }
 
 TextureRecord& TextureRegistry::createRenderTarget(Device& device, const std::string& name, int width, int height) {
+    if (width > kMaxTextureSide || height > kMaxTextureSide)
+        throw Error("Render target " + name + " of " + std::to_string(width) + " by " + std::to_string(height) +
+                    " cannot be created: a texture may have at most " + std::to_string(kMaxTextureSide) + " by " +
+                    std::to_string(kMaxTextureSide) + " pixels.");
     auto record = std::make_unique<TextureRecord>();
     record->texture = device.createTexture(width, height, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8);
     if (record->texture) record->surface = record->texture->renderSurface();

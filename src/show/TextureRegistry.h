@@ -28,11 +28,12 @@ public:
     // named with 32-bit ARGB, then "data/" + name in the file's own format, and registers it.
     // Each of the two is found as core/ShowFiles.h describes (backslashes, case); the entry
     // keeps `name` as given.
-    // Throws "Error Loading Texture " + name when neither loads.
+    // Throws "Error Loading Texture " + name + ": " + why when neither loads (missing, not a
+    // regular file, unreadable, not one of the five formats, damaged, too large).
     TextureRecord& load(Device& device, ImageFiles& files, const std::string& name);
 
     // Registers a render-target texture of the given size under `name` without a lookup.
-    // Throws when the device cannot make it.
+    // Throws when a side is above kMaxTextureSide or the device cannot make it.
     TextureRecord& createRenderTarget(Device& device, const std::string& name, int width, int height);
 
     // The image files loaded, as they were opened.

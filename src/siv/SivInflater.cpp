@@ -3,6 +3,7 @@
 #include "core/Error.h"
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 namespace zamp {
@@ -26,21 +27,23 @@ void SivInflater::fail(const std::string& text) {
 }
 
 void SivInflater::inflateInto(std::uint8_t* out, std::uint32_t size) {
+    // After a payload that ended early, the rest of the declared size reads as zeros.
+    if (ended_) {
+        std::memset(out, 0, size);
+        return;
+    }
     stream_.next_out = out;
     stream_.avail_out = size;
     const bool toTheEnd = stream_.total_out + size == declaredSize_;
     for (;;) {
         const int result = inflate(&stream_, Z_NO_FLUSH);
         if (result == Z_STREAM_END) {
-            // Shorter than declared: what a whole inflate would report once it had ended.
-            if (stream_.total_out != declaredSize_)
-                fail("inflates to " + std::to_string(stream_.total_out) + " bytes, fewer than the " +
-                     std::to_string(declaredSize_) + " its header declares.");
             ended_ = true;
+            std::memset(stream_.next_out, 0, stream_.avail_out);
             return;
         }
         // A payload that needs more room than the declared size, ends early without its end
-        // marker, or is damaged: zlib's uncompress refuses all three.
+        // marker, or is damaged.
         if (result != Z_OK) fail("Decompression error.");
         // At the declared size the payload must still reach its end marker (without output).
         if (stream_.avail_out == 0 && !toTheEnd) return;

@@ -1,10 +1,10 @@
 // The zlib payload of a SIV container inflated as the parser reads it, straight into the
-// records it fills: no buffer for the whole stream. It fails exactly as inflating the whole
-// payload at once does (zlib's uncompress into a buffer of the declared size), with the
-// loader's messages:
-//   "File " + path + " Decompression error."   zlib refuses the payload, or it inflates to
-//                                              more than the declared size
-//   "File " + path + " inflates to ... fewer than the ... its header declares."
+// records it fills: no buffer for the whole stream. It reads as inflating the whole payload
+// at once does (inflateSivContainer): a payload that ends before the declared size reads as
+// if zeros followed it, and
+//   "File " + path + " Decompression error."   zlib refuses the payload, it stops inside its
+//                                              zlib stream, or it inflates to more than the
+//                                              declared size
 #pragma once
 
 #include "siv/SivReader.h"

@@ -1,6 +1,8 @@
 #include "siv/SivMeshBuilder.h"
 
 #include "core/Error.h"
+#include "siv/SivCurveChecks.h"
+#include "siv/SivTrackIndex.h"
 
 #include <cstddef>
 
@@ -21,8 +23,16 @@ std::unique_ptr<Mesh> buildSivMesh(const SivMesh& source, const std::string& pat
     const std::size_t faceCount = source.faces.size();
     const std::size_t vertexCount = source.vertices.size();
     const DWORD options = faceCount >= k32BitFaceCount ? (D3DXMESH_SYSTEMMEM | D3DXMESH_32BIT) : D3DXMESH_SYSTEMMEM;
-    if (!Mesh::canCreate(static_cast<DWORD>(faceCount), static_cast<DWORD>(vertexCount), options))
-        throw Error("D3DXCreateMeshFVF failed.");
+    if (!Mesh::canCreate(static_cast<DWORD>(faceCount), static_cast<DWORD>(vertexCount), options)) {
+        // The utility library's own words first, then which mesh and why.
+        const std::string why = faceCount == 0     ? "it has no faces"
+                                : vertexCount == 0 ? "it has no vertices"
+                                                   : "it has " + std::to_string(vertexCount) +
+                                                         " vertices, more than the 65535 that 16-bit indices "
+                                                         "(fewer than 65535 faces) can name";
+        throw Error("D3DXCreateMeshFVF failed. (File " + path + ", mesh " + std::to_string(meshIndex) + ": " + why +
+                    ".)");
+    }
 
     // An index past the vertices would make a 16-bit mesh keep only its low bits and name some
     // other vertex, or leave the mesh library to fail later without saying where: refuse it
@@ -62,25 +72,31 @@ const SivMaterial& sivMeshMaterial(const SivFile& file, std::size_t meshIndex, c
     return file.materials[static_cast<std::size_t>(materialIndex)];
 }
 
-std::string sivMaterialTextureName(const SivFile& file, const SivMaterial& material, const std::string& path) {
-    // Only the first entry with the material's id counts, even when its name is empty.
-    for (std::size_t e = 0; e < file.textures.size(); ++e) {
-        const SivTextureEntry& entry = file.textures[e];
-        if (entry.textureId != material.textureId) continue;
-        const std::optional<std::string> name = sivTextureName(entry);
-        if (!name)
-            throw Error("File " + path + ": texture entry " + std::to_string(e) +
-                        " has a file name with no ending zero byte.");
-        return *name;
-    }
-    return {};
+SivTextureNames::SivTextureNames(const SivFile& file) : file_(file) {
+    firstEntry_.reserve(file.textures.size());
+    for (std::size_t e = 0; e < file.textures.size(); ++e) firstEntry_.try_emplace(file.textures[e].textureId, e);
+}
+
+std::string SivTextureNames::forMaterial(const SivMaterial& material, const std::string& path) const {
+    const auto found = firstEntry_.find(material.textureId);
+    if (found == firstEntry_.end()) return {};
+    const std::optional<std::string> name = sivTextureName(file_.textures[found->second]);
+    if (!name)
+        throw Error("File " + path + ": texture entry " + std::to_string(found->second) +
+                    " has a file name with no ending zero byte.");
+    return *name;
 }
 
 void checkSivScene(const SivFile& file, const std::string& path) {
+    const SivTrackIndex tracks(file.tracks);
+    checkSivCurveKeyBudget(file, tracks, path);
+    const SivTextureNames textures(file);
     for (std::size_t m = 0; m < file.meshes.size(); ++m) {
         buildSivMesh(file.meshes[m], path, m);
-        sivMaterialTextureName(file, sivMeshMaterial(file, m, path), path);
+        textures.forMaterial(sivMeshMaterial(file, m, path), path);
+        checkSivMeshCurves(file, tracks, m, path);
     }
+    for (std::size_t c = 0; c < file.cameras.size(); ++c) checkSivCameraCurves(file, tracks, c, path);
 }
 
 Material sivMaterial(const SivMaterial& record) {

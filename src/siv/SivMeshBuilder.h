@@ -8,14 +8,15 @@
 
 #include <memory>
 #include <string>
+#include <unordered_map>
 
 namespace zamp {
 
 // The Direct3D mesh of one SIV mesh: 16-bit indices below 65535 faces, 32-bit from 65535, the
 // first 32 bytes of every vertex, with the compact, vertex-cache optimisation.
 // `meshIndex` names the mesh in messages. Throws:
-//   "D3DXCreateMeshFVF failed."                   no faces, no vertices, or more than 65535
-//                                                 vertices with fewer than 65535 faces
+//   "D3DXCreateMeshFVF failed. (File <path>, mesh M: why)"   no faces, no vertices, or more
+//                                                 than 65535 vertices with fewer than 65535 faces
 //   "File <path>: mesh M face F uses vertex V, but the mesh has N vertices."
 //   "OptimizeInPlace() failed"
 std::unique_ptr<Mesh> buildSivMesh(const SivMesh& mesh, const std::string& path, std::size_t meshIndex);
@@ -25,13 +26,25 @@ std::unique_ptr<Mesh> buildSivMesh(const SivMesh& mesh, const std::string& path,
 // outside the material section. The mesh must have faces.
 const SivMaterial& sivMeshMaterial(const SivFile& file, std::size_t meshIndex, const std::string& path);
 
-// The texture file that `material` asks for: the name of the first texture entry with its id,
-// or an empty string when there is no such entry or its name is empty. Throws
-// "File <path>: texture entry E has a file name with no ending zero byte."
-std::string sivMaterialTextureName(const SivFile& file, const SivMaterial& material, const std::string& path);
+// The texture entries of a file by id, so that each mesh finds its texture without a scan of
+// every entry. Only the first entry with an id counts, even when its name is empty.
+class SivTextureNames {
+public:
+    // `file` must outlive this.
+    explicit SivTextureNames(const SivFile& file);
+    // The texture file that `material` asks for: the name of the first texture entry with its
+    // id, or an empty string when there is no such entry or its name is empty. Throws
+    // "File <path>: texture entry E has a file name with no ending zero byte."
+    std::string forMaterial(const SivMaterial& material, const std::string& path) const;
 
-// Every check of scene building that needs no device, in the same order: each mesh is built
-// and dropped, and texture names are checked but not loaded.
+private:
+    const SivFile& file_;
+    std::unordered_map<std::int32_t, std::size_t> firstEntry_;
+};
+
+// Every check of scene building that needs no device, in the same order: the curve key budget,
+// then each mesh built and dropped, its texture name checked but not loaded and its curves'
+// tracks checked, then each camera's tracks.
 void checkSivScene(const SivFile& file, const std::string& path);
 
 // The mesh material: colours with alpha 1, black emissive, the record's power.

@@ -1,16 +1,16 @@
 #include "siv/SivParse.h"
 
 #include "core/Error.h"
+#include "core/RegularFile.h"
 #include "siv/SivInflater.h"
+#include "siv/SivLimits.h"
 #include "siv/SivReader.h"
 
 #include <zlib.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <memory>
+#include <new>
 
 namespace zamp {
 
@@ -20,20 +20,33 @@ Error fileMessage(const std::string& path, const std::string& text) { return Err
 
 [[noreturn]] void throwNotSiv(const std::string& path) { throw fileMessage(path, "is not a SIV file."); }
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
+// Counts over the bounds of SivLimits.h. Checked after the underrun checks, so a damaged
+// file keeps the message it has always had and only a file that really holds that much is
+// refused this way.
+// "File P: the scene has 200000 meshes, more than the 131072 the player takes."
+void checkBound(const std::string& path, const std::string& subject, std::int64_t count, const char* noun,
+                std::int64_t most) {
+    if (count > most)
+        throw Error("File " + path + ": " + subject + " " + std::to_string(count) + " " + noun + ", more than the " +
+                    std::to_string(most) + " the player takes.");
+}
 
-// One SIV section: `count` records that follow its 9-byte name.
+std::string meshHas(std::size_t mesh) { return "mesh " + std::to_string(mesh) + " has"; }
+
+// One SIV section of fixed-size records: `count` of them after its 9-byte name, at most `most`.
 template <class Record>
-std::vector<Record> readSection(SivReader& reader, SivSectionName& name, std::int32_t count) {
+std::vector<Record> readSection(SivReader& reader, SivSectionName& name, std::int32_t count, const std::string& path,
+                                const char* noun, std::int64_t most) {
     reader.read(name.data(), kSivSectionNameSize);
+    reader.ensureAvailable(count, sizeof(Record));
+    checkBound(path, "the scene has", count, noun, most);
     return reader.readArray<Record>(count);
 }
 
-// The container's signature and sizes, checked before anything is allocated: a few forged
-// bytes must not make the loader reserve gigabytes.
-SivContainerHeader checkContainer(std::span<const std::uint8_t> fileBytes, const std::string& path) {
+// The container's signature and sizes, checked before anything is allocated or inflated: a
+// few forged bytes must not make the loader reserve gigabytes.
+SivContainerHeader checkContainer(std::span<const std::uint8_t> fileBytes, const std::string& path,
+                                  const SivLimits& limits) {
     // The signature buffer starts as spaces, so a file of fewer than four bytes never matches.
     char signature[4] = {' ', ' ', ' ', ' '};
     if (!fileBytes.empty()) std::memcpy(signature, fileBytes.data(), std::min(fileBytes.size(), sizeof signature));
@@ -51,10 +64,32 @@ SivContainerHeader checkContainer(std::span<const std::uint8_t> fileBytes, const
     if (header.uncompressedSize > sivMaxInflatedSize(header.compressedSize))
         throw fileMessage(path, "declares " + std::to_string(header.uncompressedSize) + " inflated bytes, more than its " +
                                     std::to_string(header.compressedSize) + "-byte payload can inflate to.");
+    if (header.uncompressedSize > limits.streamBytes())
+        throw fileMessage(path, "declares " + std::to_string(header.uncompressedSize) + " inflated bytes, more than the " +
+                                    std::to_string(limits.streamBytes()) + " that the largest scene the player takes needs.");
     return header;
 }
 
-SivFile parseRecords(SivReader& reader, const std::string& path);
+SivFile parseRecords(SivReader& reader, const std::string& path, const SivLimits& limits);
+
+// zlib's inflate state, ended whatever happens.
+class Inflater {
+public:
+    Inflater() {
+        if (inflateInit(&stream) != Z_OK) throw std::bad_alloc();
+    }
+    ~Inflater() { inflateEnd(&stream); }
+    Inflater(const Inflater&) = delete;
+    Inflater& operator=(const Inflater&) = delete;
+    z_stream stream{};
+};
+
+// Inflated bytes are produced this many at a time into a buffer that grows by doubling, never
+// past the declared size: what it holds is what the payload really gave.
+constexpr std::size_t kInflatePiece = 256 * 1024;
+// Real scenes inflate to less than this many times their payload, so the buffer first
+// reserves (without touching) that much and seldom has to move.
+constexpr std::size_t kUsualInflateRatio = 16;
 
 } // namespace
 
@@ -65,37 +100,45 @@ SivFile readSivFile(const std::string& path) { return parseSivFile(readSivFileBy
 std::vector<std::uint8_t> readSivFileBytes(const std::string& path) { return readSivFileBytes(path, path); }
 
 std::vector<std::uint8_t> readSivFileBytes(const std::string& path, const std::string& shownPath) {
-    const Error cannotOpen(shownPath + " kan ikke åpnes.");
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (!file) throw cannotOpen;
+    OpenedFile opened = openRegularFile(path);
+    auto cannotOpen = [&](FileProblem problem) {
+        return Error(shownPath + " kan ikke åpnes. (It " + describeFileProblem(problem) + ".)");
+    };
+    if (!opened.file) throw cannotOpen(opened.problem);
 
-    // Sized to the file at once when its size is known (one byte more, to see the end), so
-    // that a large file is read without copies.
-    std::error_code ec;
-    const std::uintmax_t expected = std::filesystem::file_size(path, ec);
-    std::vector<std::uint8_t> bytes;
-    std::size_t used = 0;
-    for (;;) {
-        const std::size_t next = used == 0 && !ec && expected < (std::uintmax_t{1} << 32) ? std::size_t(expected) + 1 : used * 2;
-        bytes.resize(std::max<std::size_t>(next, 1 << 16));
-        const std::size_t got = std::fread(bytes.data() + used, 1, bytes.size() - used, file.get());
-        used += got;
-        if (used < bytes.size()) break;
+    // The header first: it says how much of the file is payload; nothing after that is read.
+    std::vector<std::uint8_t> bytes(sizeof(SivContainerHeader));
+    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), opened.file.get()));
+    std::uint64_t wanted = bytes.size();
+    if (bytes.size() == sizeof(SivContainerHeader) &&
+        std::memcmp(bytes.data(), kSivContainerSignature, sizeof kSivContainerSignature) == 0) {
+        SivContainerHeader header;
+        std::memcpy(&header, bytes.data(), sizeof header);
+        // Never more than the file holds: a forged size must not reserve memory.
+        wanted = std::min<std::uint64_t>(sizeof header + std::uint64_t{header.compressedSize},
+                                         std::max<std::uint64_t>(opened.size, sizeof header));
     }
-    // A path that opens but cannot be read (a directory, an I/O error) cannot be used either.
-    if (std::ferror(file.get())) throw cannotOpen;
+    std::size_t used = bytes.size();
+    bytes.resize(static_cast<std::size_t>(wanted));
+    while (used < bytes.size()) {
+        const std::size_t got = std::fread(bytes.data() + used, 1, bytes.size() - used, opened.file.get());
+        if (got == 0) break;
+        used += got;
+    }
+    // A file that cannot be read (an I/O error) cannot be used either.
+    if (std::ferror(opened.file.get())) throw cannotOpen(FileProblem::Unreadable);
     bytes.resize(used);
     return bytes;
 }
 
-SivFile parseSivFile(std::span<const std::uint8_t> fileBytes, const std::string& path) {
-    const SivContainerHeader header = checkContainer(fileBytes, path);
+SivFile parseSivFile(std::span<const std::uint8_t> fileBytes, const std::string& path, const SivLimits& limits) {
+    const SivContainerHeader header = checkContainer(fileBytes, path, limits);
     // The records are inflated straight into place. A damaged payload is reported before
     // anything the parser found wrong, as when the whole payload is inflated first.
     SivInflater inflater(fileBytes.subspan(sizeof header, header.compressedSize), header.uncompressedSize, path);
     SivReader reader(inflater, header.uncompressedSize);
     try {
-        SivFile file = parseRecords(reader, path);
+        SivFile file = parseRecords(reader, path, limits);
         inflater.finish();
         return file;
     } catch (...) {
@@ -104,29 +147,58 @@ SivFile parseSivFile(std::span<const std::uint8_t> fileBytes, const std::string&
     }
 }
 
-std::vector<std::uint8_t> inflateSivContainer(std::span<const std::uint8_t> fileBytes, const std::string& path) {
-    const SivContainerHeader header = checkContainer(fileBytes, path);
-    std::vector<std::uint8_t> stream(header.uncompressedSize);
-    uLongf inflatedSize = header.uncompressedSize;
-    const int result =
-        uncompress(stream.data(), &inflatedSize, fileBytes.data() + sizeof header, header.compressedSize);
-    if (result != Z_OK) throw fileMessage(path, "Decompression error.");
-    // A short stream would leave the end of the buffer unwritten while the reader still covers
-    // it; such a file is refused instead of being read with made-up bytes.
-    if (inflatedSize != header.uncompressedSize)
-        throw fileMessage(path, "inflates to " + std::to_string(inflatedSize) + " bytes, fewer than the " +
-                                    std::to_string(header.uncompressedSize) + " its header declares.");
-    return stream;
+SivStream inflateSivContainer(std::span<const std::uint8_t> fileBytes, const std::string& path,
+                              const SivLimits& limits) {
+    const SivContainerHeader header = checkContainer(fileBytes, path, limits);
+    SivStream result;
+    result.size = header.uncompressedSize;
+    std::vector<std::uint8_t>& out = result.bytes;
+    const Error decompressionError = fileMessage(path, "Decompression error.");
+    Inflater inflater;
+    z_stream& z = inflater.stream;
+    z.next_in = const_cast<Bytef*>(fileBytes.data() + sizeof header);
+    z.avail_in = header.compressedSize;
+    out.reserve(std::min<std::size_t>(result.size, kUsualInflateRatio * header.compressedSize + kInflatePiece));
+    for (;;) {
+        if (out.size() == result.size) {
+            // Full: the payload must end here. One more byte means it inflates to more than
+            // the declared size, which does not fit the reader.
+            Bytef extra;
+            z.next_out = &extra;
+            z.avail_out = 1;
+            if (inflate(&z, Z_NO_FLUSH) == Z_STREAM_END && z.avail_out == 1) break;
+            throw decompressionError;
+        }
+        const std::size_t piece = std::min<std::size_t>(kInflatePiece, result.size - out.size());
+        const std::size_t before = out.size();
+        if (out.capacity() < before + piece)
+            out.reserve(std::min<std::size_t>(result.size, std::max(out.capacity() * 2, before + piece)));
+        out.resize(before + piece);
+        z.next_out = out.data() + before;
+        z.avail_out = static_cast<uInt>(piece);
+        const int status = inflate(&z, Z_NO_FLUSH);
+        out.resize(before + piece - z.avail_out);
+        // A payload that ends early: the rest of the declared size reads as zeros.
+        if (status == Z_STREAM_END) break;
+        // Damaged data, or a payload that stops in the middle of its zlib stream.
+        if (status != Z_OK) throw decompressionError;
+    }
+    return result;
 }
 
-SivFile parseSivStream(std::span<const std::uint8_t> stream, const std::string& path) {
+SivFile parseSivStream(const SivStream& stream, const std::string& path, const SivLimits& limits) {
+    SivReader reader(stream.bytes, stream.size);
+    return parseRecords(reader, path, limits);
+}
+
+SivFile parseSivStream(std::span<const std::uint8_t> stream, const std::string& path, const SivLimits& limits) {
     SivReader reader(stream);
-    return parseRecords(reader, path);
+    return parseRecords(reader, path, limits);
 }
 
 namespace {
 
-SivFile parseRecords(SivReader& reader, const std::string& path) {
+SivFile parseRecords(SivReader& reader, const std::string& path, const SivLimits& limits) {
     SivFile file;
 
     // Signature, version and chunk name are all read before any of them is checked, so a
@@ -144,27 +216,47 @@ SivFile parseRecords(SivReader& reader, const std::string& path) {
     if (counts.meshCount > 0) {
         // Every mesh takes at least its header, so the count is checked before reserving.
         reader.ensureAvailable(counts.meshCount, sizeof(SivMeshHeader));
+        checkBound(path, "the scene has", counts.meshCount, "meshes", limits.meshes);
         file.meshes.resize(static_cast<std::size_t>(counts.meshCount));
-        for (SivMesh& mesh : file.meshes) {
+        std::int64_t vertices = 0, faces = 0;
+        for (std::size_t m = 0; m < file.meshes.size(); ++m) {
+            SivMesh& mesh = file.meshes[m];
             mesh.header = reader.read<SivMeshHeader>();
             // Unlike the section counts, a negative vertex or face count is not an empty
             // array: as a byte count it is larger than any stream, so it fails as an underrun.
             if (mesh.header.vertexCount < 0 || mesh.header.faceCount < 0) throw Error(kSivUnderrunMessage);
+            reader.ensureAvailable(mesh.header.vertexCount, sizeof(SivVertex));
+            if (mesh.header.vertexCount > limits.verticesPerMesh)
+                checkBound(path, meshHas(m), mesh.header.vertexCount, "vertices", limits.verticesPerMesh);
+            checkBound(path, "the meshes have", vertices += mesh.header.vertexCount, "vertices in all",
+                       limits.vertices);
             mesh.vertices = reader.readArray<SivVertex>(mesh.header.vertexCount);
+            reader.ensureAvailable(mesh.header.faceCount, sizeof(SivFace));
+            if (mesh.header.faceCount > limits.facesPerMesh)
+                checkBound(path, meshHas(m), mesh.header.faceCount, "faces", limits.facesPerMesh);
+            checkBound(path, "the meshes have", faces += mesh.header.faceCount, "faces in all", limits.faces);
             mesh.faces = reader.readArray<SivFace>(mesh.header.faceCount);
         }
     }
-    file.textures = readSection<SivTextureEntry>(reader, file.sectionNames[1], counts.textureCount);
-    file.materials = readSection<SivMaterial>(reader, file.sectionNames[2], counts.materialCount);
-    file.cameras = readSection<SivCamera>(reader, file.sectionNames[3], counts.cameraCount);
-    file.lights = readSection<SivLight>(reader, file.sectionNames[4], counts.lightCount);
+    file.textures = readSection<SivTextureEntry>(reader, file.sectionNames[1], counts.textureCount, path,
+                                                 "texture entries", limits.textures);
+    file.materials = readSection<SivMaterial>(reader, file.sectionNames[2], counts.materialCount, path, "materials",
+                                              limits.materials);
+    file.cameras =
+        readSection<SivCamera>(reader, file.sectionNames[3], counts.cameraCount, path, "cameras", limits.cameras);
+    file.lights = readSection<SivLight>(reader, file.sectionNames[4], counts.lightCount, path, "lights", limits.lights);
 
     reader.read(file.sectionNames[5].data(), kSivSectionNameSize);
     if (counts.trackCount > 0) {
         reader.ensureAvailable(counts.trackCount, sizeof(SivTrack));
+        checkBound(path, "the scene has", counts.trackCount, "tracks", limits.tracks);
         file.tracks.resize(static_cast<std::size_t>(counts.trackCount));
+        std::int64_t keys = 0;
         for (SivTrackRecord& track : file.tracks) {
             track.header = reader.read<SivTrack>();
+            reader.ensureAvailable(track.header.keyCount, sizeof(SivKey));
+            if (track.header.keyCount > 0)
+                checkBound(path, "the tracks hold", keys += track.header.keyCount, "keys in all", limits.keys);
             track.keys = reader.readArray<SivKey>(track.header.keyCount);
         }
     }

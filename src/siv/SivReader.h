@@ -1,6 +1,10 @@
 // A bounds-checked cursor over an inflated SIV stream, in memory or inflated as it is read.
 // Every field, record and array of the stream is taken with `read`, which never copies past
 // the end: a read that does not fit copies nothing and throws the underrun message.
+//
+// The stream may be shorter than the size its container declares (a payload that inflates to
+// fewer bytes): the reader still covers the declared size, and the bytes past the inflated
+// data read as zeros, without being stored.
 #pragma once
 
 #include <cstddef>
@@ -32,6 +36,8 @@ public:
     explicit SivReader(std::span<const std::uint8_t> data);
     // A stream of `size` bytes that `source` (which must outlive the reader) delivers in order.
     SivReader(Source& source, std::uint32_t size);
+    // Covers `size` bytes, of which the first data.size() are `data` and the rest zeros.
+    SivReader(std::span<const std::uint8_t> data, std::uint32_t size);
 
     // Copies the next byteCount bytes to `destination` and moves past them. Throws
     // kSivUnderrunMessage, copying nothing, when fewer than byteCount bytes remain.
@@ -67,6 +73,7 @@ public:
 
 private:
     const std::uint8_t* data_ = nullptr;
+    std::uint32_t stored_ = 0; // bytes of data_; those after it up to size_ are zeros
     Source* source_ = nullptr;
     std::uint32_t position_ = 0;
     std::uint32_t size_;

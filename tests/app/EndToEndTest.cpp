@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace zamp {
 namespace {
 
@@ -18,6 +20,24 @@ TEST(EndToEnd, MissingScriptSaysScriptError) {
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.err, "Script Error!\n  zamp looked for data/script.lua in " + show.path().string() +
                          "; give the show's folder (the one holding data/script.lua): zamp SHOW_DIR\n");
+}
+
+TEST(EndToEnd, AScriptThatIsNoRegularFileIsRefusedAtOnce) {
+    // A named pipe without a writer used to block the player for ever.
+    TempDir show;
+    std::filesystem::create_directories(show.path() / "data");
+    ASSERT_EQ(::mkfifo((show.path() / "data/script.lua").c_str(), 0600), 0);
+    auto r = runZamp({"--render", "out"}, show.path());
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "Script Error!\n  data/script.lua in " + show.path().string() + " is not a regular file\n");
+}
+
+TEST(EndToEnd, AFirstLineStartingWithHashIsSkippedAndLinesStayTheFiles) {
+    TempDir show;
+    show.write("data/script.lua", "#!/usr/bin/env zamp\nendtime(1)\nlayer(2, 'none', 0, 1, 0)\n");
+    auto r = runZamp({"--render", "out"}, show.path());
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "layer: Image with name none not found.\n  at data/script.lua:3 (layer)\n");
 }
 
 TEST(EndToEnd, SyntaxErrorIsAnErrorWithLuasMessage) {
@@ -110,8 +130,9 @@ TEST(EndToEnd, SceneMessagesReachStandardErrorAsUtf8) {
         const char* script;
         std::string err;
     } cases[] = {
-        {"loadsiv('data/nope.siv', 'x')", "data/nope.siv kan ikke \xC3\xA5pnes.\n  at data/script.lua:1 (loadsiv)\n"},
-        {"loadsiv('data/blue.siv', 'x')", "Error Loading Texture bl\xC3\xA5.png\n  at data/script.lua:1 (loadsiv)\n"},
+        {"loadsiv('data/nope.siv', 'x')", "data/nope.siv kan ikke \xC3\xA5pnes. (It does not exist.)\n  at data/script.lua:1 (loadsiv)\n"},
+        {"loadsiv('data/blue.siv', 'x')", "Error Loading Texture bl\xC3\xA5.png: bl\xC3\xA5.png does not exist, nor does data/bl\xC3\xA5.png.\n"
+                                          "  at data/script.lua:1 (loadsiv)\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.script);

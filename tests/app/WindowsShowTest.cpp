@@ -82,11 +82,11 @@ TEST_F(WindowsShow, NamesThatMatchNothingFailWithThePathAsWritten) {
         const char* script;
         std::string message;
     } cases[] = {
-        {R"(loadimage("Pics\\Nope.png", "x"))", "Error Loading Texture Pics\\Nope.png"},
-        {R"(loadsiv("Data\\Nope.siv", "x"))", "Data\\Nope.siv kan ikke \xC3\xA5pnes."},
+        {R"(loadimage("Pics\\Nope.png", "x"))", "Error Loading Texture Pics\\Nope.png: Pics\\Nope.png does not exist, nor does data/Pics\\Nope.png."},
+        {R"(loadsiv("Data\\Nope.siv", "x"))", "Data\\Nope.siv kan ikke \xC3\xA5pnes. (It does not exist.)"},
         // The fallback never leaves the show folder, even for a file that is there.
-        {R"(loadimage("..\\OUTSIDE.png", "x"))", "Error Loading Texture ..\\OUTSIDE.png"},
-        {R"(loadimage("Data\\..\\..\\outside.png", "x"))", "Error Loading Texture Data\\..\\..\\outside.png"},
+        {R"(loadimage("..\\OUTSIDE.png", "x"))", "Error Loading Texture ..\\OUTSIDE.png: ..\\OUTSIDE.png does not exist, nor does data/..\\OUTSIDE.png."},
+        {R"(loadimage("Data\\..\\..\\outside.png", "x"))", "Error Loading Texture Data\\..\\..\\outside.png: Data\\..\\..\\outside.png does not exist, nor does data/Data\\..\\..\\outside.png."},
     };
     for (const Case& c : cases) {
         const auto r = play(c.script);

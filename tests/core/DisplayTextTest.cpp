@@ -28,6 +28,12 @@ TEST(DisplayText, KeepsUtf8AndConvertsWindows1252) {
     for (const Case& c : cases) EXPECT_EQ(displayText(c.in), c.out) << c.in;
 }
 
+TEST(DisplayText, ZeroBytesInANameAreSpelledOutSoTheMessageIsSeenWhole) {
+    EXPECT_EQ(visibleZeros(std::string("a\0b\0", 4)), "a\\0b\\0");
+    EXPECT_EQ(visibleZeros("plain.png"), "plain.png");
+    EXPECT_EQ(std::string(Error("x " + visibleZeros(std::string("p\0q", 3))).what()), "x p\\0q");
+}
+
 TEST(Error, CarriesItsMessageAsAStandardException) {
     try {
         throw Error("Ugyldig kamera valgt!");

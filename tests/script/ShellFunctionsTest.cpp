@@ -101,5 +101,24 @@ TEST_F(ScriptFixture, LoadMusicChoosesTheFileAndTheStartTimeThatStandsThen) {
     EXPECT_EQ(s.show.music->startSeconds, 12.0f);
 }
 
+TEST(ScriptFileNames, AZeroByteInAFileNameIsRefusedNotCutAt) {
+    // The file system would read the name only up to the zero byte and open another file.
+    const struct {
+        const char* call;
+        const char* message;
+    } cases[] = {
+        {"loadsiv('a.siv\\0b', 'x')", "loadsiv: argument 1 (file path) \"a.siv\\0b\" holds a zero byte, so it names no file"},
+        {"loadimage('pic.png\\0.txt', 'n')",
+         "loadimage: argument 1 (file name) \"pic.png\\0.txt\" holds a zero byte, so it names no file"},
+        {"loadmusic('\\0')", "loadmusic: argument 1 (file path) \"\\0\" holds a zero byte, so it names no file"},
+    };
+    for (const auto& c : cases) {
+        test::RecordingDevice device;
+        test::ScriptedShow show(device);
+        EXPECT_EQ(show.failure(c.call), c.message) << c.call;
+        EXPECT_FALSE(show.show.music) << c.call;
+    }
+}
+
 } // namespace
 } // namespace zamp

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include <cmath>
 
 namespace zamp {
@@ -81,6 +83,30 @@ TEST_F(SceneFixture, TenLightsAreAllEnabledAndNoneSwitchedOff) {
     ASSERT_EQ(calls.size(), 20u);
     EXPECT_EQ(calls.back(), "LightEnable(9, TRUE)");
     EXPECT_TRUE(device.calls("LightEnable(0, FALSE").empty());
+}
+
+TEST_F(SceneFixture, ASceneAfterOneWithMoreThanEightLightsHasExactlyItsOwn) {
+    // The layer used to switch off only indices 0..7: lights 8..11 of a 12-light scene stayed
+    // on for every later scene.
+    scene(12);
+    scene(1);
+    layerFor(0).render(0, context);
+    for (DWORD i = 0; i < 12; ++i) EXPECT_TRUE(device.state().lightEnabled(i)) << i;
+    std::array<const Light*, kMaxActiveLights> active{};
+    // Direct3D 9 lights the first eight in enabling order (as Wine does).
+    ASSERT_EQ(device.state().activeLights(active), kMaxActiveLights);
+    for (int i = 0; i < kMaxActiveLights; ++i) EXPECT_EQ(active[i], device.state().light(DWORD(i))) << i;
+
+    device.clearLog();
+    layerFor(1).render(0, context);
+    for (DWORD i = 0; i < 12; ++i) EXPECT_EQ(device.state().lightEnabled(i), i == 0) << i;
+    EXPECT_EQ(device.state().activeLights(active), 1);
+    EXPECT_EQ(lightCalls().back(), "LightEnable(11, FALSE)");
+
+    // And back: the big scene gets all twelve again, the first eight lit.
+    layerFor(0).render(0, context);
+    ASSERT_EQ(device.state().activeLights(active), kMaxActiveLights);
+    for (int i = 0; i < kMaxActiveLights; ++i) EXPECT_EQ(active[i], device.state().light(DWORD(i))) << i;
 }
 
 TEST_F(SceneFixture, NoLightsSwitchesOffAllEight) {

@@ -13,6 +13,8 @@
 #include <algorithm>
 #include <array>
 
+#include <sys/stat.h>
+
 using namespace zamp;
 using namespace zamp::sivtest;
 
@@ -128,13 +130,28 @@ TEST_F(SivScene, AFailedLoadLeavesTheListUnchanged) {
     bad.meshes[1].faces.clear(); // the mesh library refuses a mesh without faces
     const Failure f = loadFailure(bad, "bad");
     EXPECT_EQ(f.kind, Failure::Message);
-    EXPECT_EQ(f.text, "D3DXCreateMeshFVF failed.");
+    EXPECT_EQ(f.text, "D3DXCreateMeshFVF failed. (File " + lastPath + ", mesh 1: it has no faces.)");
     EXPECT_EQ(scenes.size(), 1u);
     EXPECT_EQ(scenes.find("bad"), -1);
     // Texture names of a failed file are the registry's; an unreadable one fails the load too.
     const Failure missing = failureOf([&] { scenes.loadSiv(device, *imageFiles, textures, dir.file("nope.siv"), "x"); });
-    EXPECT_EQ(missing.text, dir.file("nope.siv") + " kan ikke åpnes.");
+    EXPECT_EQ(missing.text, dir.file("nope.siv") + " kan ikke åpnes. (It does not exist.)");
     EXPECT_EQ(scenes.size(), 1u);
+}
+
+TEST_F(SivScene, NamedPipesWhereFilesShouldBeAreRefusedNotWaitedOn) {
+    // A pipe without a writer used to block the open for ever, for the scene file and for a
+    // texture that a material names.
+    const std::string pipe = dir.file("pipe.siv"), texturePipe = dir.file("pipe.png");
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    ASSERT_EQ(mkfifo(texturePipe.c_str(), 0600), 0);
+    EXPECT_EQ(failureOf([&] { scenes.loadSiv(device, *imageFiles, textures, pipe, "p"); }).text,
+              pipe + " kan ikke åpnes. (It is not a regular file.)");
+    SivFile file = smallScene();
+    file.textures[0] = makeSivTextureEntry(5, texturePipe);
+    EXPECT_EQ(loadFailure(file).text, "Error Loading Texture " + texturePipe + ": " + texturePipe +
+                                          " is not a regular file.");
+    EXPECT_EQ(scenes.size(), 0u);
 }
 
 TEST_F(SivScene, IndexWidthFollowsTheFaceCountAlone) {
@@ -271,7 +288,8 @@ TEST_F(SivScene, TheFirstTextureEntryWithTheMaterialsIdDecides) {
     file.textures[1] = makeSivTextureEntry(7, "no-such-file.png");
     const Failure f = buildFailure(file);
     EXPECT_EQ(f.kind, Failure::Message);
-    EXPECT_EQ(f.text, "Error Loading Texture no-such-file.png");
+    EXPECT_EQ(f.text, "Error Loading Texture no-such-file.png: no-such-file.png does not exist, nor does "
+                      "data/no-such-file.png.");
 }
 
 TEST_F(SivScene, MendedFaultsEndTheLoadWithAMessage) {
@@ -304,10 +322,11 @@ TEST_F(SivScene, MendedFaultsEndTheLoadWithAMessage) {
          [](SivFile& f) {
              f.meshes[1].vertices.clear();
          },
-         "D3DXCreateMeshFVF failed."},
+         "D3DXCreateMeshFVF failed. (File f.siv, mesh 1: it has no vertices.)"},
         {"too many vertices for 16-bit indices",
          [](SivFile& f) { f.meshes[1].vertices.resize(65536, vertex(0, 0, 0)); },
-         "D3DXCreateMeshFVF failed."},
+         "D3DXCreateMeshFVF failed. (File f.siv, mesh 1: it has 65536 vertices, more than the 65535 that 16-bit "
+         "indices (fewer than 65535 faces) can name.)"},
     };
     for (const Case& c : cases) {
         SivFile file = smallScene();
@@ -316,7 +335,8 @@ TEST_F(SivScene, MendedFaultsEndTheLoadWithAMessage) {
         const Failure f = loadFailure(file);
         EXPECT_EQ(f.kind, Failure::Message) << c.what;
         std::string expected = c.message;
-        if (expected.rfind("File f.siv", 0) == 0) expected.replace(5, 5, lastPath);
+        if (const std::size_t at = expected.find("File f.siv"); at != std::string::npos)
+            expected.replace(at + 5, 5, lastPath);
         EXPECT_EQ(f.text, expected) << c.what;
         // The device-free check that tools use finds the same fault.
         EXPECT_EQ(failureOf([&] { checkSivScene(file, "f.siv"); }).text, c.message) << c.what;

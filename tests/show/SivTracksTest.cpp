@@ -48,13 +48,14 @@ protected:
 } // namespace
 
 TEST(SivFillCurve, KeysOfEveryMatchingTrackInFileOrderOrOneRestingKey) {
-    const std::vector<SivTrackRecord> tracks = {
+    const std::vector<SivTrackRecord> records = {
         track(kSivTrackPosition, 3, {key(5, {1, 1, 1}, 0, 0.1f, 0.2f, 0.3f), key(1, {2, 2, 2})}),
         track(kSivTrackRotation, 3, {key(7, {0, 0, 1}, 0.5f)}),
         track(kSivTrackPosition, 4, {key(9, {9, 9, 9})}),
         track(kSivTrackPosition, 3, {key(0.5f, {3, 3, 3})}),
         track(kSivTrackPosition, 6, {}),
     };
+    const SivTrackIndex tracks(records);
 
     TCBCurve<Vec3> position;
     fillSivCurve(tracks, 3, kSivTrackPosition, position, {100, 100, 100});
@@ -96,7 +97,9 @@ TEST_F(SivTracks, MeshCurvesTakeTheirTracksOrTheHeaderValues) {
     file.tracks = {
         track(kSivTrackPosition, 1, {key(0, {1, 0, 0}), key(1, {2, 0, 0})}),
         track(kSivTrackRotation, 2, {key(0, {0, 1, 0}, 0), key(3, {0, 0, 1}, 0)}),
+        // A track without keys beside one with keys: the curve has keys.
         track(kSivTrackPosition, 3, {}),
+        track(kSivTrackPosition, 3, {key(5, {})}),
         // Kinds that feed no curve, all naming mesh 4.
         track(0, 4, {key(5, {})}),
         track(kSivTrackScale, 4, {key(5, {})}),
@@ -110,10 +113,69 @@ TEST_F(SivTracks, MeshCurvesTakeTheirTracksOrTheHeaderValues) {
     EXPECT_EQ(m[0]->rotation.keys()[0].value, (Quaternion{0, 0, 0, 1}));
     expectRestingKey(m[1]->position, {1, 2, 3}, "mesh 2 position");
     EXPECT_EQ(times(m[1]->rotation), (std::vector<float>{0, 3}));
-    EXPECT_EQ(m[2]->position.keyCount(), 0u);
+    EXPECT_EQ(times(m[2]->position), (std::vector<float>{5}));
     expectRestingKey(m[3]->position, {7, 8, 9}, "mesh 4 position");
     ASSERT_EQ(m[3]->rotation.keyCount(), 1u);
     EXPECT_EQ(m[3]->rotation.keys()[0].value, (Quaternion{0.5f, 0.5f, 0.5f, 0.5f}));
+}
+
+TEST_F(SivTracks, ACurveWhoseTracksHoldNoKeysEndsTheLoadNamingTheObjectAndTrack) {
+    // Such a curve cannot be evaluated: the first frame used to fail with the curve's message,
+    // naming no file, mesh or track. Cameras and meshes are checked in the order they are built.
+    auto noKeys = [](std::int32_t kind, std::int32_t id, std::int32_t keyCount) {
+        SivTrackRecord t = track(kind, id, {});
+        t.header.keyCount = keyCount;
+        return t;
+    };
+    struct Case {
+        const char* what;
+        SivTrackRecord damage;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"mesh position", noKeys(kSivTrackPosition, 2, 0),
+         "File t.siv: mesh 1 has no position: its position track 1 (object 2) has no keys (key count 0)."},
+        {"mesh rotation, negative count", noKeys(kSivTrackRotation, 1, -3),
+         "File t.siv: mesh 0 has no rotation: its rotation track 1 (object 1) has no keys (key count -3)."},
+        {"camera eye", noKeys(kSivTrackPosition, 10, 0),
+         "File t.siv: camera 0 has no position: its position track 1 (object 10) has no keys (key count 0)."},
+        {"camera target", noKeys(kSivTrackPosition, 11, -1),
+         "File t.siv: camera 0 has no target: its target track 1 (object 11) has no keys (key count -1)."},
+    };
+    for (const Case& c : cases) {
+        SivFile file;
+        file.materials.push_back(material(1));
+        file.meshes = {quadMesh(1), quadMesh(2)};
+        file.cameras = {camera({0, 0, -5}, {}, 10, 11)};
+        file.tracks = {track(kSivTrackPosition, 1, {key(0, {})}), c.damage};
+        const Failure f = failureOf([&] { build(file); });
+        EXPECT_EQ(f.kind, Failure::Message) << c.what;
+        EXPECT_EQ(f.text, c.message) << c.what;
+        // `siv info` runs the same check without a device.
+        EXPECT_EQ(failureOf([&] { checkSivScene(file, "t.siv"); }).text, c.message) << c.what;
+    }
+    // Rotation tracks feed no camera curve: an empty one naming a camera is no fault.
+    SivFile file;
+    file.cameras = {camera({0, 0, -5}, {}, 10, 11)};
+    file.tracks = {noKeys(kSivTrackRotation, 10, 0)};
+    EXPECT_EQ(failureOf([&] { build(file); }).kind, Failure::None);
+}
+
+TEST_F(SivTracks, CurvesMayNotCopyTheSameKeysIntoThousandsOfObjects) {
+    // 200 meshes sharing object id 1 and one track of 1000 keys: 200000 keys copied from 1000
+    // stored. A few shared ids (a mesh and a camera) stay well inside the bound.
+    SivFile file;
+    file.materials.push_back(material(1));
+    std::vector<SivKey> keys;
+    for (int k = 0; k < 1000; ++k) keys.push_back(key(float(k), {}));
+    file.tracks = {track(kSivTrackPosition, 1, keys)};
+    file.meshes.assign(4, quadMesh(1));
+    EXPECT_EQ(failureOf([&] { build(file); }).kind, Failure::None);
+    file.meshes.assign(200, quadMesh(1));
+    const std::string message = "File t.siv: its meshes and cameras would copy 200000 keys from its tracks, more "
+                                "than 4 times the 1000 keys the tracks hold (many meshes or cameras share one object id).";
+    EXPECT_EQ(failureOf([&] { build(file); }).text, message);
+    EXPECT_EQ(failureOf([&] { checkSivScene(file, "t.siv"); }).text, message);
 }
 
 TEST_F(SivTracks, CamerasTakePositionTracksOnlyAndFixedFovAndUp) {

@@ -33,7 +33,7 @@ Outcome streaming(const std::vector<std::uint8_t>& fileBytes) {
 Outcome wholeFirst(const std::vector<std::uint8_t>& fileBytes) {
     Outcome o;
     o.failure = failureOf([&] {
-        const std::vector<std::uint8_t> stream = inflateSivContainer(fileBytes, "d.siv");
+        const SivStream stream = inflateSivContainer(fileBytes, "d.siv");
         o.stream = buildSivStream(parseSivStream(stream, "d.siv"));
     });
     return o;

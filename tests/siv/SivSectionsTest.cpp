@@ -237,3 +237,87 @@ TEST(SivSections, AKeyCountOfZeroOrLessMeansNoKeysFollow) {
     EXPECT_EQ(parsed.tracks[2].header.keyCount, -9);
     EXPECT_TRUE(parsed.tracks[2].keys.empty());
 }
+
+TEST(SivSections, ScenesOverTheBoundsAreRefusedBeforeTheirRecordsAreRead) {
+    // Small bounds stand in for the player's (the same checks, files of a few bytes).
+    SivLimits small;
+    small.meshes = 2;
+    small.facesPerMesh = 3;
+    small.verticesPerMesh = 5;
+    small.faces = 5;
+    small.vertices = 9;
+    small.lights = 2;
+    small.cameras = 1;
+    small.textures = 1;
+    small.materials = 1;
+    small.tracks = 2;
+    small.keys = 3;
+    struct Case {
+        const char* what;
+        std::function<void(SivFile&)> grow;
+        std::string message; // empty: the file is just inside and loads
+    };
+    auto keys = [](int n) { return std::vector<SivKey>(static_cast<std::size_t>(n), key(0, {})); };
+    const Case cases[] = {
+        {"inside every bound", [](SivFile&) {}, ""},
+        {"meshes", [](SivFile& f) { f.meshes.push_back(quadMesh(3)); },
+         "File s.siv: the scene has 3 meshes, more than the 2 the player takes."},
+        {"faces of one mesh", [](SivFile& f) { f.meshes[1].faces.resize(4, face(0, 1, 2)); },
+         "File s.siv: mesh 1 has 4 faces, more than the 3 the player takes."},
+        {"vertices of one mesh", [](SivFile& f) { f.meshes[0].vertices.resize(6, vertex(0, 0, 0)); },
+         "File s.siv: mesh 0 has 6 vertices, more than the 5 the player takes."},
+        {"faces in all", [](SivFile& f) { f.meshes[0].faces.resize(3, face(0, 1, 2)), f.meshes[1].faces.resize(3, face(0, 1, 2)); },
+         "File s.siv: the meshes have 6 faces in all, more than the 5 the player takes."},
+        {"vertices in all", [](SivFile& f) { f.meshes[0].vertices.resize(5, vertex(0, 0, 0)), f.meshes[1].vertices.resize(5, vertex(0, 0, 0)); },
+         "File s.siv: the meshes have 10 vertices in all, more than the 9 the player takes."},
+        {"lights", [](SivFile& f) { f.lights.assign(3, light(kSivLightPoint)); },
+         "File s.siv: the scene has 3 lights, more than the 2 the player takes."},
+        {"cameras", [](SivFile& f) { f.cameras.push_back(f.cameras[0]); },
+         "File s.siv: the scene has 2 cameras, more than the 1 the player takes."},
+        {"keys in all", [&](SivFile& f) { f.tracks.push_back(track(kSivTrackRotation, 1, keys(2))); },
+         "File s.siv: the tracks hold 4 keys in all, more than the 3 the player takes."},
+        {"texture entries", [](SivFile& f) { f.textures.push_back(f.textures[0]); },
+         "File s.siv: the scene has 2 texture entries, more than the 1 the player takes."},
+        {"materials", [](SivFile& f) { f.materials.push_back(f.materials[0]); },
+         "File s.siv: the scene has 2 materials, more than the 1 the player takes."},
+        {"tracks", [](SivFile& f) { f.tracks.assign(3, track(kSivTrackRotation, 1, {})); },
+         "File s.siv: the scene has 3 tracks, more than the 2 the player takes."},
+    };
+    for (const Case& c : cases) {
+        SivFile file = smallScene();
+        file.meshes.push_back(quadMesh(2));
+        c.grow(file);
+        const Failure f = failureOf([&] { parseSivStream(buildSivStream(file), "s.siv", small); });
+        EXPECT_EQ(f.text, c.message) << c.what;
+        EXPECT_EQ(f.kind, c.message.empty() ? Failure::None : Failure::Message) << c.what;
+    }
+    // A count the stream cannot hold keeps the underrun message it has always had.
+    SivFile file = smallScene();
+    file.mainHeader.meshCount = 1000;
+    EXPECT_EQ(failureOf([&] { parseSivStream(buildSivStream(file, SivCounts::AsStored), "s.siv", small); }).text,
+              kUnderrun);
+}
+
+TEST(SivSections, ThePlayersBoundsAreThoseItsDocumentsGive) {
+    EXPECT_EQ(kSivLimits.meshes, 131072);
+    EXPECT_EQ(kSivLimits.facesPerMesh, 1048575);
+    EXPECT_EQ(kSivLimits.verticesPerMesh, 1048575);
+    EXPECT_EQ(kSivLimits.faces, 4194304);
+    EXPECT_EQ(kSivLimits.vertices, 4194304);
+    EXPECT_EQ(kSivLimits.lights, 1024);
+    EXPECT_EQ(kSivLimits.cameras, 65536);
+    EXPECT_EQ(kSivLimits.keys, 4194304);
+    EXPECT_EQ(kSivLimits.textures, 65536);
+    EXPECT_EQ(kSivLimits.materials, 65536);
+    EXPECT_EQ(kSivLimits.tracks, 1048576);
+    EXPECT_EQ(kSivLimits.streamBytes(), 489005191);
+    // With the player's bounds: 131073 meshes (10 MB of headers) are refused before they are
+    // read, 131072 are read.
+    SivFile file;
+    file.mainHeader.meshCount = 131073;
+    std::vector<std::uint8_t> stream = buildSivStream(file, SivCounts::AsStored);
+    stream.insert(stream.begin() + 90, std::size_t{131073} * sizeof(SivMeshHeader), 0);
+    EXPECT_EQ(streamFailure(stream).text, "File s.siv: the scene has 131073 meshes, more than the 131072 the player takes.");
+    poke(stream, kMainHeaderOffset + offsetof(SivMainHeader, meshCount), std::int32_t{131072});
+    EXPECT_EQ(parseSivStream(stream, "s.siv").meshes.size(), 131072u);
+}

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <array>
@@ -71,15 +72,29 @@ TEST_F(SivCommand, InfoShowsWindows1252TextureNamesAsUtf8) {
     EXPECT_NE(info.out.find("[0] id 1: \"bl\xC3\xA5 \xE2\x82\xAC.png\""), std::string::npos) << info.out;
 }
 
+TEST_F(SivCommand, BuildWritesNoSceneThePlayerWouldRefuse) {
+    // 1025 lights: one more than the player takes in a scene.
+    writeText("lights.lua", "local l = {} for i = 1, 1025 do l[i] = { kind = 'point', position = {0, 0, 0}, "
+                            "color = {1, 1, 1} } end return { lights = l }");
+    const Outcome over = run("build '" + path("lights.lua") + "' '" + path("lights.siv") + "'");
+    EXPECT_EQ(over.exitCode, 1);
+    EXPECT_EQ(over.err, "File " + path("lights.siv") + ": the scene has 1025 lights, more than the 1024 the player takes.\n");
+    EXPECT_FALSE(std::filesystem::exists(path("lights.siv")));
+    writeText("lights.lua", "local l = {} for i = 1, 1024 do l[i] = { kind = 'point', position = {0, 0, 0}, "
+                            "color = {1, 1, 1} } end return { lights = l }");
+    EXPECT_EQ(run("build '" + path("lights.lua") + "' '" + path("lights.siv") + "'").exitCode, 0);
+}
+
 TEST_F(SivCommand, BadFilesGiveThePlayersMessageAndExitOne) {
     const Outcome missing = run("info '" + path("nothing.siv") + "'");
     EXPECT_EQ(missing.exitCode, 1);
-    EXPECT_EQ(missing.err, path("nothing.siv") + " kan ikke \xC3\xA5pnes.\n") << "printed as UTF-8";
+    EXPECT_EQ(missing.err, path("nothing.siv") + " kan ikke \xC3\xA5pnes. (It does not exist.)\n")
+        << "printed as UTF-8";
     EXPECT_TRUE(missing.out.empty());
     // A file name that is not UTF-8 (0xE5 from Windows-1252) is shown as UTF-8 too.
     const Outcome latin = run("info '" + path("bl\xE5.siv") + "'");
     EXPECT_EQ(latin.exitCode, 1);
-    EXPECT_EQ(latin.err, path("bl\xC3\xA5.siv") + " kan ikke \xC3\xA5pnes.\n");
+    EXPECT_EQ(latin.err, path("bl\xC3\xA5.siv") + " kan ikke \xC3\xA5pnes. (It does not exist.)\n");
 
     writeText("raw.siv", "PSIV\x07");
     const Outcome raw = run("info '" + path("raw.siv") + "'");
@@ -97,6 +112,24 @@ TEST_F(SivCommand, BadFilesGiveThePlayersMessageAndExitOne) {
     EXPECT_NE(badMaterial.out.find("[0] object 0: 3 vertices, 1 face, material 4"), std::string::npos)
         << badMaterial.out;
     EXPECT_EQ(badMaterial.err, "File " + path("badmaterial.siv") + ": mesh 0 uses material 4, but the file has 0 materials.\n");
+
+    // A position track without keys: the player used to accept it and fail at the first frame
+    // naming nothing; info and the player now both refuse it at load, naming it.
+    file.meshes[0].faces[0].materialIndex = 0;
+    file.materials.resize(1);
+    file.tracks.resize(1);
+    file.tracks[0].header.kind = 1;
+    zamp::writeBinaryFile(path("notrack.siv"), zamp::encodeSivFile(file));
+    const Outcome noKeys = run("info '" + path("notrack.siv") + "'");
+    EXPECT_EQ(noKeys.exitCode, 1);
+    EXPECT_EQ(noKeys.err, "File " + path("notrack.siv") +
+                              ": mesh 0 has no position: its position track 0 (object 0) has no keys (key count 0).\n");
+
+    // A named pipe where the file should be: refused at once, not waited on.
+    ASSERT_EQ(mkfifo(path("pipe.siv").c_str(), 0600), 0);
+    const Outcome pipe = run("info '" + path("pipe.siv") + "'");
+    EXPECT_EQ(pipe.exitCode, 1);
+    EXPECT_EQ(pipe.err, path("pipe.siv") + " kan ikke \xC3\xA5pnes. (It is not a regular file.)\n");
 
     writeText("scene2.lua", "return { meshes = { { primitive = 'plane' } } }");
     const Outcome badDescription = run("build '" + path("scene2.lua") + "' '" + path("bad.siv") + "'");

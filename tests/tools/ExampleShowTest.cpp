@@ -2,6 +2,7 @@
 // front of the eye) clear of the tumbling torus and the pillars for the whole flight.
 #include "show/SivTracks.h"
 #include "siv/SivParse.h"
+#include "siv/SivTrackIndex.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +14,7 @@ namespace {
 TEST(ExampleShow, HallCameraNeverFliesThroughTheTorusOrThePillars) {
     const SivFile hall = readSivFile(std::string(ZAMP_EXAMPLE_DATA) + "/hall.siv");
     ASSERT_EQ(hall.cameras.size(), 1u);
-    const SceneCamera camera = buildSivCamera(hall.cameras[0], hall.tracks);
+    const SceneCamera camera = buildSivCamera(hall.cameras[0], SivTrackIndex(hall.tracks));
     // The torus (radius 2.5, tube 0.7) tumbles about its centre at (0, 3.5, 0).
     const double torusReach = 2.5 + 0.7, nearPlane = 1.0;
     for (int i = 0; i <= 1600; ++i) {

@@ -10,6 +10,7 @@
 #include "curves/TCBCurve.h"
 #include "platform/Platform.h"
 #include "show/SivTracks.h"
+#include "siv/SivTrackIndex.h"
 #include "support/TestSupport.h"
 
 #include <assimp/Exporter.hpp>
@@ -98,8 +99,9 @@ TEST_F(Import, GltfAnimationPlaysAsTheSourceMovesWithinTolerance) {
     // The player's own curves, filled the way the loader fills them.
     TCBCurve<Vec3> position;
     LinearQuaternionCurve rotation;
-    fillSivCurve(m.file.tracks, hand.header.objectId, kSivTrackPosition, position, hand.header.position);
-    fillSivCurve(m.file.tracks, hand.header.objectId, kSivTrackRotation, rotation, hand.header.rotation);
+    const SivTrackIndex tracks(m.file.tracks);
+    fillSivCurve(tracks, hand.header.objectId, kSivTrackPosition, position, hand.header.position);
+    fillSivCurve(tracks, hand.header.objectId, kSivTrackRotation, rotation, hand.header.rotation);
     const double radius = m.radius;
     double worstDistance = 0, worstDegrees = 0;
     for (int i = 0; i <= 5000; ++i) {

@@ -70,7 +70,7 @@ int reportingFailures(Action action) {
 int info(const std::string& path, const InfoOptions& options) {
     return reportingFailures([&] {
         const std::vector<std::uint8_t> bytes = readSivFileBytes(path);
-        const std::vector<std::uint8_t> stream = inflateSivContainer(bytes, path);
+        const SivStream stream = inflateSivContainer(bytes, path);
         const SivFile file = parseSivStream(stream, path);
         SivContainerHeader header;
         std::memcpy(&header, bytes.data(), sizeof header);
@@ -87,6 +87,9 @@ int build(const std::string& descriptionPath, const std::string& outPath) {
         const SivFile file = readSivDescription(descriptionPath);
         checkSivScene(file, descriptionPath);
         const std::vector<std::uint8_t> bytes = encodeSivFile(file);
+        // The player's bounds (too many meshes, faces, keys...) are checked on the file as
+        // written: a file the player would refuse is not written.
+        parseSivFile(bytes, outPath);
         writeFileReplacing(outPath, bytes);
         std::cout << "wrote " << outPath << ": " << file.meshes.size() << " meshes, " << file.textures.size()
                   << " textures, " << file.materials.size() << " materials, " << file.cameras.size() << " cameras, "

@@ -1,5 +1,6 @@
 #include "platform/audio/MusicSources.h"
 
+#include "core/RegularFile.h"
 #include "platform/modplug/ModulePlayback.h"
 
 #include <SDL.h>
@@ -7,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <fstream>
 #include <vector>
@@ -33,6 +35,21 @@ bool isPlainText(SDL_RWops* file) {
     return std::all_of(head, head + count, [](unsigned char c) {
         return (c >= 0x20 && c < 0x7F) || c == '\t' || c == '\n' || c == '\r';
     });
+}
+
+// True when the file begins like one of the sampled formats, which are decoded as streams:
+// WAV or AIFF, Ogg (Vorbis, Opus), FLAC, MP3 (an ID3 tag or a frame header). Leaves the file
+// at its start.
+bool isSampledStream(SDL_RWops* file) {
+    unsigned char head[12] = {};
+    const size_t count = SDL_RWread(file, head, 1, sizeof head);
+    SDL_RWseek(file, 0, RW_SEEK_SET);
+    auto starts = [&](const char* magic, size_t at = 0) {
+        const size_t length = std::strlen(magic);
+        return count >= at + length && std::memcmp(head + at, magic, length) == 0;
+    };
+    return (starts("RIFF") && starts("WAVE", 8)) || starts("FORM") || starts("OggS") || starts("fLaC") ||
+           starts("ID3") || (count >= 2 && head[0] == 0xFF && (head[1] & 0xE0) == 0xE0);
 }
 
 struct FreeMusic {
@@ -112,8 +129,17 @@ std::unique_ptr<MusicSource> decodeStream(const std::string& path) {
 } // namespace
 
 std::unique_ptr<MusicSource> loadMusicSource(const std::string& path) {
-    std::unique_ptr<SDL_RWops, CloseFile> file(SDL_RWFromFile(path.c_str(), "rb"));
-    if (!file || isPlainText(file.get())) return nullptr;
+    // Only a regular file: a named pipe would block the open and the read for ever.
+    OpenedFile opened = openRegularFile(path);
+    if (!opened.file) return nullptr;
+    const std::uint64_t size = opened.size;
+    std::unique_ptr<SDL_RWops, CloseFile> file(SDL_RWFromFP(opened.file.get(), SDL_TRUE));
+    if (!file) return nullptr;
+    static_cast<void>(opened.file.release()); // SDL closes it from here on
+    // A file with no stream signature goes to the tracker decoders, which read it whole: a
+    // large one (a sparse file of zeros) is refused unread.
+    if (isPlainText(file.get()) || (!isSampledStream(file.get()) && size > std::uint64_t(kMostModuleBytes)))
+        return nullptr;
     // The kind comes from the file's bytes, not its name: the sampled formats have
     // signatures and are recognised first; whatever has none is offered to the tracker
     // decoder. SDL_mixer closes the file whether or not it loads.

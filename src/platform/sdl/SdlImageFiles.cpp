@@ -1,16 +1,61 @@
-// Image files through SDL2_image: any format it decodes, converted to 32-bit ARGB; PNG out.
+// Image files: PNG through libpng (platform/sdl/PngReader.h), GIF by platform/sdl/GifReader.h,
+// JPG, BMP and TGA through SDL2_image's decoder for that one format, converted to 32-bit ARGB;
+// PNG out. The format is
+// found from the file's own bytes and its declared size checked before anything is decoded;
+// SDL2_image's own sniffing (which would also decode XPM, SVG and more) is never used.
 #include "core/Error.h"
+#include "core/RegularFile.h"
+#include "gfx/ImageHeader.h"
+#include "gfx/Texture.h"
 #include "platform/Platform.h"
+#include "platform/sdl/GifReader.h"
+#include "platform/sdl/PngReader.h"
 
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_image.h>
 
 #include <cstring>
 #include <memory>
+#include <new>
+#include <vector>
 
 namespace zamp {
 
 namespace {
+
+// No picture of at most kMaxTextureSide a side takes more bytes than this, even stored
+// uncompressed or with run-length coding that only adds (a TGA may spend 5 bytes a pixel).
+constexpr std::uint64_t kMostPictureFileBytes =
+    5ull * kMaxTextureSide * kMaxTextureSide + (std::uint64_t{1} << 20);
+
+// The decoders of SDL2_image allocate through SDL, and trust sizes of their own that the header
+// check does not see (a GIF frame after a damaged one, say). No single SDL allocation may take
+// more than the largest picture's pixels and a margin: one that asks for more fails, and the
+// decoder reports it, instead of taking gigabytes.
+constexpr std::size_t kMostSdlAllocation = 4ull * kMaxTextureSide * kMaxTextureSide + (std::size_t{16} << 20);
+
+SDL_malloc_func sdlMalloc;
+SDL_calloc_func sdlCalloc;
+SDL_realloc_func sdlRealloc;
+
+void* boundedMalloc(size_t size) { return size > kMostSdlAllocation ? nullptr : sdlMalloc(size); }
+void* boundedCalloc(size_t count, size_t size) {
+    return size != 0 && count > kMostSdlAllocation / size ? nullptr : sdlCalloc(count, size);
+}
+void* boundedRealloc(void* memory, size_t size) {
+    return size > kMostSdlAllocation ? nullptr : sdlRealloc(memory, size);
+}
+
+// Once, before the first picture: the same heap, with only the bound added, so memory SDL took
+// before is freed as before.
+void boundSdlAllocations() {
+    static const bool bounded = [] {
+        SDL_free_func sdlFree;
+        SDL_GetOriginalMemoryFunctions(&sdlMalloc, &sdlCalloc, &sdlRealloc, &sdlFree);
+        return SDL_SetMemoryFunctions(boundedMalloc, boundedCalloc, boundedRealloc, sdlFree) == 0;
+    }();
+    (void)bounded;
+}
 
 struct SurfaceDeleter {
     void operator()(SDL_Surface* s) const { SDL_FreeSurface(s); }
@@ -23,23 +68,79 @@ void save(SDL_Surface* surface, const std::string& path) {
         throw Error("Cannot write " + path + ": " + SDL_GetError());
 }
 
+ImageLoad failure(std::string problem, bool missing = false) {
+    ImageLoad load;
+    load.problem = std::move(problem);
+    load.missing = missing;
+    return load;
+}
+
+std::string sizeText(std::int64_t width, std::int64_t height) {
+    return std::to_string(width) + " by " + std::to_string(height);
+}
+
+// JPG, BMP and TGA: that format's own decoder of SDL2_image, then 32-bit ARGB.
+std::optional<ArgbImage> decodeWithSdlImage(ImageFormat format, std::span<const std::uint8_t> bytes,
+                                            std::string& problem) {
+    SDL_RWops* source = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
+    if (!source) {
+        problem = SDL_GetError();
+        return std::nullopt;
+    }
+    SDL_Surface* decoded = nullptr;
+    switch (format) {
+    case ImageFormat::Jpeg: decoded = IMG_LoadJPG_RW(source); break;
+    case ImageFormat::Bmp: decoded = IMG_LoadBMP_RW(source); break;
+    case ImageFormat::Tga: decoded = IMG_LoadTGA_RW(source); break;
+    case ImageFormat::Png: // decoded by PngReader and GifReader
+    case ImageFormat::Gif: break;
+    }
+    SDL_RWclose(source);
+    SurfacePtr loaded(decoded);
+    if (!loaded) {
+        problem = SDL_GetError();
+        return std::nullopt;
+    }
+    if (loaded->w > kMaxTextureSide || loaded->h > kMaxTextureSide) {
+        problem = "it decodes to " + sizeText(loaded->w, loaded->h) + " pixels";
+        return std::nullopt;
+    }
+    SurfacePtr argb(SDL_ConvertSurfaceFormat(loaded.get(), SDL_PIXELFORMAT_ARGB8888, 0));
+    loaded.reset();
+    if (!argb) {
+        problem = SDL_GetError();
+        return std::nullopt;
+    }
+    ArgbImage image;
+    image.width = argb->w;
+    image.height = argb->h;
+    image.pixels.resize(std::size_t(argb->w) * argb->h);
+    SDL_LockSurface(argb.get());
+    for (int y = 0; y < argb->h; ++y)
+        std::memcpy(&image.pixels[std::size_t(y) * argb->w],
+                    static_cast<const char*>(argb->pixels) + std::size_t(y) * argb->pitch, std::size_t(argb->w) * 4);
+    SDL_UnlockSurface(argb.get());
+    return image;
+}
+
 class SdlImageFiles final : public ImageFiles {
 public:
-    std::optional<ArgbImage> read(const std::string& path) override {
-        SurfacePtr loaded(IMG_Load(path.c_str()));
-        if (!loaded) return std::nullopt;
-        SurfacePtr argb(SDL_ConvertSurfaceFormat(loaded.get(), SDL_PIXELFORMAT_ARGB8888, 0));
-        if (!argb) return std::nullopt;
-        ArgbImage image;
-        image.width = argb->w;
-        image.height = argb->h;
-        image.pixels.resize(std::size_t(argb->w) * argb->h);
-        SDL_LockSurface(argb.get());
-        for (int y = 0; y < argb->h; ++y)
-            std::memcpy(&image.pixels[std::size_t(y) * argb->w],
-                        static_cast<const char*>(argb->pixels) + y * argb->pitch, std::size_t(argb->w) * 4);
-        SDL_UnlockSurface(argb.get());
-        return image;
+    ImageLoad load(const std::string& path) override {
+        OpenedFile opened = openRegularFile(path);
+        if (!opened.file)
+            return failure(describeFileProblem(opened.problem), opened.problem == FileProblem::Missing);
+        if (opened.size > kMostPictureFileBytes)
+            return failure("is " + std::to_string(opened.size) + " bytes, more than any picture of at most " +
+                           sizeText(kMaxTextureSide, kMaxTextureSide) + " pixels takes");
+        try {
+            std::vector<std::uint8_t> bytes(static_cast<std::size_t>(opened.size));
+            const std::size_t got = std::fread(bytes.data(), 1, bytes.size(), opened.file.get());
+            if (std::ferror(opened.file.get())) return failure(describeFileProblem(FileProblem::Unreadable));
+            bytes.resize(got);
+            return decode(bytes);
+        } catch (const std::bad_alloc&) {
+            return failure("cannot be decoded: there is not enough memory");
+        }
     }
 
     void writePng(const std::string& path, const RgbImage& image) override {
@@ -53,10 +154,33 @@ public:
                                                 image.height, 32, image.width * 4, SDL_PIXELFORMAT_ARGB8888),
              path);
     }
+
+private:
+    static ImageLoad decode(std::span<const std::uint8_t> bytes) {
+        const std::optional<ImageHeader> header = readImageHeader(bytes);
+        if (!header) return failure("is not a PNG, JPG, TGA, BMP or GIF picture");
+        const std::string kind = std::string("a damaged ") + imageFormatName(header->format) + " picture";
+        if (header->width == 0 || header->height == 0) return failure("is " + kind + " (its header gives no size)");
+        if (header->width > kMaxTextureSide || header->height > kMaxTextureSide)
+            return failure("is " + sizeText(header->width, header->height) + " pixels, more than the " +
+                           sizeText(kMaxTextureSide, kMaxTextureSide) + " a texture may have");
+        std::string problem;
+        ImageLoad load;
+        switch (header->format) {
+        case ImageFormat::Png: load.image = decodePng(bytes, problem); break;
+        case ImageFormat::Gif: load.image = decodeGif(bytes, problem); break;
+        default: load.image = decodeWithSdlImage(header->format, bytes, problem); break;
+        }
+        if (!load.image) return failure("is " + kind + " (" + problem + ")");
+        return load;
+    }
 };
 
 } // namespace
 
-std::unique_ptr<ImageFiles> openImageFiles() { return std::make_unique<SdlImageFiles>(); }
+std::unique_ptr<ImageFiles> openImageFiles() {
+    boundSdlAllocations();
+    return std::make_unique<SdlImageFiles>();
+}
 
 } // namespace zamp

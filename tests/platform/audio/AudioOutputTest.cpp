@@ -7,6 +7,8 @@
 
 #include <filesystem>
 
+#include <sys/stat.h>
+
 namespace zamp {
 namespace {
 
@@ -95,6 +97,46 @@ TEST(AudioOutputTest, TellsStreamsFromModulesAndRejectsTheRest) {
     for (const auto& path : {wav, mod, text, modAsOgg, wavAsMod}) {
         std::filesystem::remove(path);
     }
+}
+
+TEST(AudioOutputTest, OnlyRegularFilesAndNoHugeModuleReachTheDecoders) {
+    ::setenv("SDL_AUDIODRIVER", "dummy", 1);
+    auto output = openAudioOutput(AudioTarget::SilentOnly);
+    ASSERT_NE(output, nullptr);
+    // A named pipe without a writer used to block the open for ever; a folder or a device
+    // is no music either.
+    const auto pipe = tempPath("music.pipe");
+    const auto folder = tempPath("music.folder");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    std::filesystem::create_directory(folder);
+    for (const std::string& path : {pipe.string(), folder.string(), std::string("/dev/zero")}) {
+        EXPECT_EQ(output->loadMusic(path), nullptr) << path;
+    }
+
+    // A sparse 3 GB file of zeros has no stream signature, so it would go to the tracker
+    // decoder, which reads a module whole: it is refused unread. A stream of that size is
+    // read as it plays and still loads.
+    const auto sparse = tempPath("sparse.mod");
+    writeFile(sparse, {});
+    std::filesystem::resize_file(sparse, 3ull << 30);
+    EXPECT_EQ(output->loadMusic(sparse.string()), nullptr);
+    const auto bigModule = tempPath("big.mod");
+    writeFile(bigModule, modFile(428, 214));
+    std::filesystem::resize_file(bigModule, (64ull << 20) + 1);
+    EXPECT_EQ(output->loadMusic(bigModule.string()), nullptr) << "one byte over the module bound";
+    std::filesystem::resize_file(bigModule, 64ull << 20);
+    auto module = output->loadMusic(bigModule.string());
+    ASSERT_NE(module, nullptr) << "a module of exactly the bound";
+    EXPECT_EQ(module->kind(), MusicKind::Module);
+    module.reset();
+    const auto bigStream = tempPath("big.wav");
+    writeFile(bigStream, wavFile({{440.0, 0.1}}));
+    std::filesystem::resize_file(bigStream, 100ull << 20);
+    auto stream = output->loadMusic(bigStream.string());
+    ASSERT_NE(stream, nullptr);
+    EXPECT_EQ(stream->kind(), MusicKind::Stream);
+    stream.reset();
+    for (const auto& path : {pipe, folder, sparse, bigModule, bigStream}) std::filesystem::remove(path);
 }
 
 } // namespace
