@@ -1,15 +1,14 @@
 // Image files: PNG through libpng (platform/sdl/PngReader.h), GIF by platform/sdl/GifReader.h,
 // JPG, BMP and TGA through SDL2_image's decoder for that one format, converted to 32-bit ARGB;
-// PNG out. The format is
-// found from the file's own bytes and its declared size checked before anything is decoded;
-// SDL2_image's own sniffing (which would also decode XPM, SVG and more) is never used.
-#include "core/Error.h"
-#include "core/RegularFile.h"
-#include "gfx/ImageHeader.h"
+// PNG out through platform/sdl/PngWriter.h. The format is found from the file's own bytes and
+// its declared size checked before anything is decoded; SDL2_image's own sniffing (which would
+// also decode XPM, SVG and more) is never used.
+#include "gfx/PictureFile.h"
 #include "gfx/Texture.h"
 #include "platform/Platform.h"
 #include "platform/sdl/GifReader.h"
 #include "platform/sdl/PngReader.h"
+#include "platform/sdl/PngWriter.h"
 
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_image.h>
@@ -22,11 +21,6 @@
 namespace zamp {
 
 namespace {
-
-// No picture of at most kMaxTextureSide a side takes more bytes than this, even stored
-// uncompressed or with run-length coding that only adds (a TGA may spend 5 bytes a pixel).
-constexpr std::uint64_t kMostPictureFileBytes =
-    5ull * kMaxTextureSide * kMaxTextureSide + (std::uint64_t{1} << 20);
 
 // The decoders of SDL2_image allocate through SDL, and trust sizes of their own that the header
 // check does not see (a GIF frame after a damaged one, say). No single SDL allocation may take
@@ -62,11 +56,6 @@ struct SurfaceDeleter {
 };
 using SurfacePtr = std::unique_ptr<SDL_Surface, SurfaceDeleter>;
 
-void save(SDL_Surface* surface, const std::string& path) {
-    SurfacePtr owned(surface);
-    if (!surface || IMG_SavePNG(surface, path.c_str()) != 0)
-        throw Error("Cannot write " + path + ": " + SDL_GetError());
-}
 
 ImageLoad failure(std::string problem, bool missing = false) {
     ImageLoad load;
@@ -126,54 +115,26 @@ std::optional<ArgbImage> decodeWithSdlImage(ImageFormat format, std::span<const 
 class SdlImageFiles final : public ImageFiles {
 public:
     ImageLoad load(const std::string& path) override {
-        OpenedFile opened = openRegularFile(path);
-        if (!opened.file)
-            return failure(describeFileProblem(opened.problem), opened.problem == FileProblem::Missing);
-        if (opened.size > kMostPictureFileBytes)
-            return failure("is " + std::to_string(opened.size) + " bytes, more than any picture of at most " +
-                           sizeText(kMaxTextureSide, kMaxTextureSide) + " pixels takes");
+        const PictureFile file = readPictureFile(path);
+        if (!file.problem.empty()) return failure(file.problem, file.missing);
         try {
-            std::vector<std::uint8_t> bytes(static_cast<std::size_t>(opened.size));
-            const std::size_t got = std::fread(bytes.data(), 1, bytes.size(), opened.file.get());
-            if (std::ferror(opened.file.get())) return failure(describeFileProblem(FileProblem::Unreadable));
-            bytes.resize(got);
-            return decode(bytes);
+            std::string problem;
+            ImageLoad load;
+            switch (file.header.format) {
+            case ImageFormat::Png: load.image = decodePng(file.bytes, problem); break;
+            case ImageFormat::Gif: load.image = decodeGif(file.bytes, problem); break;
+            default: load.image = decodeWithSdlImage(file.header.format, file.bytes, problem); break;
+            }
+            if (!load.image) return failure(file.damaged(problem));
+            return load;
         } catch (const std::bad_alloc&) {
             return failure("cannot be decoded: there is not enough memory");
         }
     }
 
-    void writePng(const std::string& path, const RgbImage& image) override {
-        save(SDL_CreateRGBSurfaceWithFormatFrom(const_cast<std::uint8_t*>(image.pixels.data()), image.width,
-                                                image.height, 24, image.width * 3, SDL_PIXELFORMAT_RGB24),
-             path);
-    }
+    void writePng(const std::string& path, const RgbImage& image) override { writePngFile(path, image); }
+    void writePng(const std::string& path, const ArgbImage& image) override { writePngFile(path, image); }
 
-    void writePng(const std::string& path, const ArgbImage& image) override {
-        save(SDL_CreateRGBSurfaceWithFormatFrom(const_cast<std::uint32_t*>(image.pixels.data()), image.width,
-                                                image.height, 32, image.width * 4, SDL_PIXELFORMAT_ARGB8888),
-             path);
-    }
-
-private:
-    static ImageLoad decode(std::span<const std::uint8_t> bytes) {
-        const std::optional<ImageHeader> header = readImageHeader(bytes);
-        if (!header) return failure("is not a PNG, JPG, TGA, BMP or GIF picture");
-        const std::string kind = std::string("a damaged ") + imageFormatName(header->format) + " picture";
-        if (header->width == 0 || header->height == 0) return failure("is " + kind + " (its header gives no size)");
-        if (header->width > kMaxTextureSide || header->height > kMaxTextureSide)
-            return failure("is " + sizeText(header->width, header->height) + " pixels, more than the " +
-                           sizeText(kMaxTextureSide, kMaxTextureSide) + " a texture may have");
-        std::string problem;
-        ImageLoad load;
-        switch (header->format) {
-        case ImageFormat::Png: load.image = decodePng(bytes, problem); break;
-        case ImageFormat::Gif: load.image = decodeGif(bytes, problem); break;
-        default: load.image = decodeWithSdlImage(header->format, bytes, problem); break;
-        }
-        if (!load.image) return failure("is " + kind + " (" + problem + ")");
-        return load;
-    }
 };
 
 } // namespace

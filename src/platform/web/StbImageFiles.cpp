@@ -1,6 +1,7 @@
-// Image files through stb_image (PNG, JPEG, BMP, TGA, GIF, PSD, HDR, PIC, PNM) converted to
-// 32-bit ARGB, and PNG out through stb_image_write.
+// Image files through stb_image: the same five formats, checked the same way before decoding
+// (gfx/PictureFile.h), converted to 32-bit ARGB; PNG out through stb_image_write.
 #include "core/Error.h"
+#include "gfx/PictureFile.h"
 #include "platform/Platform.h"
 
 #define STB_IMAGE_IMPLEMENTATION
@@ -26,10 +27,22 @@ void writeRows(const std::string& path, int width, int height, const std::vector
 
 class StbImageFiles final : public ImageFiles {
 public:
-    std::optional<ArgbImage> read(const std::string& path) override {
+    ImageLoad load(const std::string& path) override {
+        ImageLoad load;
+        const PictureFile file = readPictureFile(path);
+        if (!file.problem.empty()) {
+            load.problem = file.problem;
+            load.missing = file.missing;
+            return load;
+        }
         int w = 0, h = 0, channels = 0;
-        std::unique_ptr<stbi_uc, FreeImage> rgba(stbi_load(path.c_str(), &w, &h, &channels, 4));
-        if (!rgba) return std::nullopt;
+        std::unique_ptr<stbi_uc, FreeImage> rgba(
+            stbi_load_from_memory(file.bytes.data(), int(file.bytes.size()), &w, &h, &channels, 4));
+        if (!rgba) {
+            const char* why = stbi_failure_reason();
+            load.problem = file.damaged(why ? why : "it cannot be decoded");
+            return load;
+        }
         ArgbImage image;
         image.width = w;
         image.height = h;
@@ -39,7 +52,8 @@ public:
             px = std::uint32_t(p[3]) << 24 | std::uint32_t(p[0]) << 16 | std::uint32_t(p[1]) << 8 | p[2];
             p += 4;
         }
-        return image;
+        load.image = std::move(image);
+        return load;
     }
 
     void writePng(const std::string& path, const RgbImage& image) override {

@@ -1,6 +1,7 @@
 // Pictures read by the desktop back end: PNG through libpng must give exactly the pixels that
 // SDL2_image gave before (every colour type, bit depth, transparency and interlacing), and the
 // other four formats still go through SDL2_image's decoders.
+#include "core/Error.h"
 #include "platform/Platform.h"
 #include "support/PictureBytes.h"
 #include "support/TestSupport.h"
@@ -267,6 +268,36 @@ TEST(ImageFiles, TheOtherFormatsStillDecodeByTheirOwnBytesNotTheirNames) {
         const ImageLoad renamed = files->load((dir.path() / "renamed.png").string());
         EXPECT_TRUE(renamed.image) << name << ": " << renamed.problem;
     }
+}
+
+TEST(ImageFiles, WrittenPngsReadBackExactlyAndAFailedWriteSaysWhyAndLeavesNothing) {
+    test::TempDir dir;
+    auto files = openImageFiles();
+    ArgbImage argb{3, 2, {0x00000000u, 0x80FF0000u, 0xFF00FF00u, 0x400000FFu, 0xFFFFFFFFu, 0x01020304u}};
+    RgbImage rgb{2, 1, {1, 2, 3, 250, 251, 252}};
+    const std::string argbPath = (dir.path() / "argb.png").string(), rgbPath = (dir.path() / "rgb.png").string();
+    files->writePng(argbPath, argb);
+    files->writePng(rgbPath, rgb);
+    const ImageLoad readArgb = files->load(argbPath), readRgb = files->load(rgbPath);
+    ASSERT_TRUE(readArgb.image) << readArgb.problem;
+    EXPECT_EQ(readArgb.image->pixels, argb.pixels) << "alpha kept, channels in place";
+    ASSERT_TRUE(readRgb.image) << readRgb.problem;
+    EXPECT_EQ(readRgb.image->pixels, (std::vector<std::uint32_t>{0xFF010203u, 0xFFFAFBFCu}));
+
+    // A file where the file's folder should be: the reason is the system's, and nothing is
+    // left behind; a folder in the file's place is not replaced.
+    dir.write("plain", "x");
+    const std::string blocked = (dir.path() / "plain" / "p.png").string();
+    try {
+        files->writePng(blocked, rgb);
+        ADD_FAILURE() << "a write under a file succeeded";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.message(), "Cannot write " + blocked + ": Not a directory");
+    }
+    std::filesystem::create_directory(dir.path() / "taken.png");
+    EXPECT_THROW(files->writePng((dir.path() / "taken.png").string(), rgb), Error);
+    EXPECT_TRUE(std::filesystem::is_directory(dir.path() / "taken.png"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 4) << "no partial file is left";
 }
 
 } // namespace zamp
