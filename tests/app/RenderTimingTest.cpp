@@ -57,7 +57,9 @@ TEST(FrameRange, ReadsFirstColonLast) {
     for (const Case& c : cases) {
         const auto range = parseFrameRange(c.text);
         ASSERT_EQ(range.has_value(), c.ok) << c.text;
-        if (range) EXPECT_EQ(std::pair(range->first, range->last), std::pair(c.first, c.last)) << c.text;
+        if (range) {
+            EXPECT_EQ(std::pair(range->first, range->last), std::pair(c.first, c.last)) << c.text;
+        }
     }
 }
 

@@ -70,6 +70,7 @@ TEST_F(ImageFixture, TextureSizesThatAreNoNumberOrOutsideTheDevicesAreRefused) {
         const char* sizes;
     } cases[] = {
         {"createtexture(-4, 16, 'bad')", "-4 by 16"},
+        {"createtexture(16, -4, 'bad')", "16 by -4"},
         // NaN used to truncate to 0 and quietly make an image without texture.
         {"createtexture(0/0, 16, 'bad')", "nan by 16"},
         {"createtexture(16, -(0/0), 'bad')", "16 by nan"},

@@ -191,6 +191,32 @@ TEST(SivContainer, AStreamShorterThanDeclaredReadsOnAsZerosWithoutStoringThem) {
     EXPECT_EQ(parseFailure(shortFile).text, kUnderrun);
 }
 
+TEST(SivContainer, RecordsWhollyPastAShortStreamReadAsZerosWhenLoading) {
+    // The stream ends before the light section: the light, both section names and the track
+    // header that the main header still announces are read, one after another, as zeros.
+    const SivFile scene = smallScene();
+    SivFile upToCameras = scene;
+    upToCameras.lights.clear();
+    upToCameras.tracks.clear();
+    const std::size_t lightsStart = buildSivStream(upToCameras).size() - 2 * 9; // the two empty sections' names
+    std::vector<std::uint8_t> stream = buildSivStream(scene);
+    const auto fullSize = static_cast<std::uint32_t>(stream.size());
+    stream.resize(lightsStart);
+    std::vector<std::uint8_t> file = wrapSivStream(stream);
+    poke(file, 4, fullSize);
+
+    const SivFile parsed = parseSivFile(file, "short.siv");
+    ASSERT_EQ(parsed.cameras.size(), 1u);
+    EXPECT_EQ(parsed.cameras[0].position.z, scene.cameras[0].position.z) << "what the stream holds is read";
+    ASSERT_EQ(parsed.lights.size(), 1u);
+    const SivLight zeroLight{};
+    EXPECT_EQ(std::memcmp(&parsed.lights[0], &zeroLight, sizeof zeroLight), 0);
+    EXPECT_EQ(parsed.sectionNames[5], SivSectionName{});
+    ASSERT_EQ(parsed.tracks.size(), 1u);
+    EXPECT_EQ(parsed.tracks[0].header.keyCount, 0);
+    EXPECT_TRUE(parsed.tracks[0].keys.empty());
+}
+
 TEST(SivContainer, BytesAfterThePayloadAreNeverRead) {
     std::vector<std::uint8_t> file = encodeSivFile(smallScene());
     file.insert(file.end(), 1000, 0xEE);
