@@ -4,10 +4,14 @@
 #include "GltfWriter.h"
 #include "SivCommandSupport.h"
 
+#include "import/ReaderCrashGuard.h"
 #include "platform/Platform.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <limits>
 
 namespace zamp {
 namespace {
@@ -120,6 +124,39 @@ TEST_F(SivCommand, ImportInfoListsWhatComesOverAndWhatIsDropped) {
         EXPECT_EQ(u.exitCode, 2) << wrong;
         EXPECT_NE(u.err.find("usage: siv import"), std::string::npos) << wrong << ": " << u.err;
     }
+}
+
+// Deep enough to overflow any stack; the array keeps the frames from being merged.
+int recurseDeep(int depth, int limit) {
+    if (depth == limit) return 0;
+    volatile char frame[1024];
+    frame[0] = static_cast<char>(depth);
+    return recurseDeep(depth + 1, limit) + frame[0];
+}
+
+// A fault inside the model library ends the tool with its line and exit code 1, also when the
+// library has used up the stack; outside the guard a fault is a fault again.
+TEST(ReaderCrashGuard, AFaultWhileReadingEndsInTheMessageAndExitCodeOne) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const std::string message = "m\xC3\xB8" "del.obj: the model cannot be read \\(the model library failed on it\\)";
+    EXPECT_EXIT(
+        {
+            sivtool::ReaderCrashGuard guard("m\xC3\xB8" "del.obj: the model cannot be read (the model library failed on it)");
+            std::raise(SIGSEGV);
+        },
+        ::testing::ExitedWithCode(1), message);
+    EXPECT_EXIT(
+        {
+            sivtool::ReaderCrashGuard guard("deep.dae: the model cannot be read (the model library failed on it)");
+            recurseDeep(0, std::numeric_limits<int>::max());
+        },
+        ::testing::ExitedWithCode(1), "deep.dae: the model cannot be read");
+    EXPECT_EXIT(
+        {
+            { sivtool::ReaderCrashGuard guard("not this"); }
+            std::raise(SIGFPE);
+        },
+        ::testing::KilledBySignal(SIGFPE), "");
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "import/ModelConversion.h"
 #include "import/MotionFit.h"
 
+#include "core/Error.h"
 #include "curves/LinearQuaternionCurve.h"
 #include "curves/TCBCurve.h"
 #include "platform/Platform.h"
@@ -282,6 +283,43 @@ TEST(ImportSplit, MeshesPastThePlayersIndexWidthAreSplitKeepingEveryTriangle) {
     EXPECT_EQ(total, faces.size());
     EXPECT_EQ(splitForPlayer(vertices, std::vector<SivFace>(65535, faces[0])).size(), 1u)
         << "65535 faces get 32-bit indices: no split";
+}
+
+// A damaged file can reach the converter with a node naming a mesh the scene lacks or a face
+// naming a vertex its mesh lacks (Assimp's readers do not check): a message, not a wild read.
+TEST(ImportDamaged, ANodeOrFaceReferringPastWhatTheSceneHoldsIsRefused) {
+    const auto scene = [](unsigned nodeMesh, unsigned corner) {
+        // The scene owns what it points at: Assimp's types free their arrays themselves.
+        auto s = std::make_unique<aiScene>();
+        s->mRootNode = new aiNode("root");
+        s->mRootNode->mNumMeshes = 1;
+        s->mRootNode->mMeshes = new unsigned[1]{nodeMesh};
+        s->mNumMaterials = 1;
+        s->mMaterials = new aiMaterial*[1]{new aiMaterial()};
+        auto* mesh = new aiMesh();
+        mesh->mName = "tri";
+        mesh->mPrimitiveTypes = aiPrimitiveType_TRIANGLE;
+        mesh->mNumVertices = 3;
+        mesh->mVertices = new aiVector3D[3]{{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
+        mesh->mNumFaces = 1;
+        mesh->mFaces = new aiFace[1];
+        mesh->mFaces[0].mNumIndices = 3;
+        mesh->mFaces[0].mIndices = new unsigned[3]{0, 1, corner};
+        s->mNumMeshes = 1;
+        s->mMeshes = new aiMesh*[1]{mesh};
+        return s;
+    };
+    const auto failure = [](const aiScene& s) {
+        try {
+            convertModel(s, {});
+        } catch (const Error& e) {
+            return std::string(e.what());
+        }
+        return std::string("converted");
+    };
+    EXPECT_EQ(failure(*scene(0, 2)), "converted");
+    EXPECT_EQ(failure(*scene(0, 3)), "mesh \"tri\" of node \"root\": a face refers to vertex 3 of 3");
+    EXPECT_EQ(failure(*scene(1, 2)), "node \"root\" refers to mesh 1 of 1");
 }
 
 TEST(ImportFit, StraightSegmentKeysReplayLinearMotionExactlyWhateverTheSpacing) {

@@ -140,7 +140,9 @@ std::string json(const Document& doc, Buffer& buffer, bool glb) {
                           num(c.aspectRatio) + ",\"znear\":" + num(c.znear) + "}}");
     for (const Light& l : doc.lights)
         lights.push_back("{\"type\":" + quoted(l.type) + ",\"color\":" + list({num(l.color.x), num(l.color.y), num(l.color.z)}) +
-                         ",\"intensity\":" + num(l.intensity) + "}");
+                         ",\"intensity\":" + num(l.intensity) +
+                         // Readers want a spot light's cone written out; these are the format's defaults.
+                         (l.type == "spot" ? ",\"spot\":{\"innerConeAngle\":0,\"outerConeAngle\":0.7853982}" : "") + "}");
     for (const Channel& c : doc.channels) {
         const int width = c.path == "rotation" ? 4 : 3;
         const int input = buffer.floats(c.times, 1, "SCALAR", true);

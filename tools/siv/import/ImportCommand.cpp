@@ -4,6 +4,7 @@
 #include "core/Error.h"
 #include "import/ImportReport.h"
 #include "import/ModelConversion.h"
+#include "import/ReaderCrashGuard.h"
 #include "platform/Platform.h"
 #include "siv/SivWriter.h"
 
@@ -65,7 +66,7 @@ std::string folderOf(const std::string& path) {
 int run(ImportCommand& c) {
     const std::string& model = c.files[0];
     const std::string out = c.info ? "" : c.files[1];
-    const std::unique_ptr<ModelImport> imported = importModel(model, c.options, out, c.copyFolder);
+    const std::unique_ptr<ModelImport> imported = importModel(model, c.options, out, c.copyFolder, true);
     ConvertedModel& converted = imported->model;
     if (c.info) {
         printImportInfo(std::cout, converted, model);
@@ -86,7 +87,7 @@ int run(ImportCommand& c) {
 } // namespace
 
 std::unique_ptr<ModelImport> importModel(const std::string& model, ImportOptions options, const std::string& out,
-                                         const std::string& copyFolder) {
+                                         const std::string& copyFolder, bool guardReader) {
     options.textures.modelFolder = folderOf(model);
     options.textures.modelStem = fs::path(model).stem().string();
     options.textures.copyFolder = copyFolder;
@@ -97,7 +98,12 @@ std::unique_ptr<ModelImport> importModel(const std::string& model, ImportOptions
 
     if (!fs::is_regular_file(model)) throw Error(model + ": no such file");
     auto imported = std::make_unique<ModelImport>();
-    const aiScene* scene = imported->importer.ReadFile(model, importPostProcessing());
+    const aiScene* scene = nullptr;
+    {
+        std::optional<ReaderCrashGuard> guard;
+        if (guardReader) guard.emplace(displayText(model + ": the model cannot be read (the model library failed on it)"));
+        scene = imported->importer.ReadFile(model, importPostProcessing());
+    }
     if (!scene) throw Error(model + ": the model cannot be read (" + imported->importer.GetErrorString() + ")");
     try {
         imported->model = convertModel(*scene, options);

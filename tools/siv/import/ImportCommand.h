@@ -25,9 +25,11 @@ struct ModelImport {
 
 // Reads `modelPath` with Assimp and converts it; texture names are made for an output file
 // at `outPath` (its folder; "" for none) and copies in `copyFolder` ("" for none). Throws an
-// Error that names the model when Assimp cannot read it or it holds nothing to show.
+// Error that names the model when Assimp cannot read it or it holds nothing to show. With
+// `guardReader`, a fault inside Assimp ends the process with that message and exit code 1
+// (the command's way; tests and the fuzzer let the fault through).
 std::unique_ptr<ModelImport> importModel(const std::string& modelPath, ImportOptions options, const std::string& outPath,
-                                         const std::string& copyFolder);
+                                         const std::string& copyFolder, bool guardReader = false);
 
 // The arguments after "import". Returns the exit code: 0 done, 1 a model that cannot be
 // imported or an output that cannot be written (one line on stderr), 2 wrong usage.

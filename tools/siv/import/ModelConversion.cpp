@@ -50,7 +50,13 @@ struct Instance {
 };
 
 void collectInstances(const aiScene& scene, const aiNode* node, std::vector<Instance>& out) {
-    for (unsigned i = 0; i < node->mNumMeshes; ++i) out.push_back({node, scene.mMeshes[node->mMeshes[i]]});
+    // Assimp's readers do not check what a broken file's nodes and faces refer to.
+    for (unsigned i = 0; i < node->mNumMeshes; ++i) {
+        if (node->mMeshes[i] >= scene.mNumMeshes)
+            throw Error("node " + quoted(node->mName) + " refers to mesh " + std::to_string(node->mMeshes[i]) +
+                        " of " + std::to_string(scene.mNumMeshes));
+        out.push_back({node, scene.mMeshes[node->mMeshes[i]]});
+    }
     for (unsigned i = 0; i < node->mNumChildren; ++i) collectInstances(scene, node->mChildren[i], out);
 }
 
@@ -223,6 +229,10 @@ private:
                 ++other;
                 continue;
             }
+            for (unsigned k = 0; k < 3; ++k)
+                if (face.mIndices[k] >= mesh.mNumVertices)
+                    throw Error(name + ": a face refers to vertex " + std::to_string(face.mIndices[k]) + " of " +
+                                std::to_string(mesh.mNumVertices));
             SivFace out{};
             out.indices[0] = std::int32_t(face.mIndices[0]);
             out.indices[1] = std::int32_t(face.mIndices[reverse ? 2 : 1]);
