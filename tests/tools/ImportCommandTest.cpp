@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdio>
 #include <limits>
 
 namespace zamp {
@@ -157,6 +158,18 @@ TEST(ReaderCrashGuard, AFaultWhileReadingEndsInTheMessageAndExitCodeOne) {
             std::raise(SIGFPE);
         },
         ::testing::KilledBySignal(SIGFPE), "");
+}
+
+// What the library prints while it reads (Assimp's failed assertions) stays off stderr;
+// stderr is the tool's own again afterwards.
+TEST(ReaderCrashGuard, TheReadersOwnOutputStaysOffStderr) {
+    ::testing::internal::CaptureStderr();
+    {
+        sivtool::ReaderCrashGuard guard("unused");
+        std::fputs("ai_assert failure in the reader\n", stderr);
+    }
+    std::fputs("the tool's line\n", stderr);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "the tool's line\n");
 }
 
 } // namespace

@@ -1,10 +1,10 @@
-// While a model reader runs: a fault inside it (a bad pointer, a stack overflow from a deeply
-// nested file, an abort) ends the tool with one line on stderr and exit code 1 instead of a
-// signal. The reader is a library that we cannot mend; its faults on hostile files are known.
+// While a model reader runs: its own output (Assimp prints its failed assertions) stays off
+// stderr, and a fault inside it (a bad pointer, a stack overflow from a deeply nested file,
+// an abort) ends the tool with one line on stderr and exit code 1 instead of a signal. The
+// reader is a library that we cannot mend; its faults on hostile files are known.
 #pragma once
 
 #include <csignal>
-#include <memory>
 #include <string>
 #include <vector>
 
