@@ -85,6 +85,11 @@ TEST_F(SivCommand, ImportOfBadInputSaysWhyInOneLineAndLeavesNoFile) {
     const std::string longName(90, 'x');
     writeText("long.mtl", "newmtl m\nKd 1 1 1\nmap_Kd " + longName + ".png\n");
     writeText(longName + ".png", "");
+    // Found by the import fuzz target: a face of no corners makes Assimp 5.2 abort on a failed
+    // assertion (after printing it) in its triangulation.
+    writeText("empty-face.ply", "ply\nformat ascii 1.0\nelement vertex 3\nproperty float x\nproperty float y\n"
+                                "property float z\nelement face 2\nproperty list uchar int vertex_index\nend_header\n"
+                                "0 0 0\n1 0 0\n0 1 0\n3 0 1 2\n0\n");
     struct Case {
         std::string arguments, out, message;
     } cases[] = {
@@ -95,6 +100,8 @@ TEST_F(SivCommand, ImportOfBadInputSaysWhyInOneLineAndLeavesNoFile) {
         {"import '" + path("long.obj") + "' '" + path("e.siv") + "'", "e.siv", "at most 79"},
         {"import '" + path("good.gltf") + "' '" + path("no/such/folder/f.siv") + "'", "no/such/folder/f.siv",
          "Cannot write"},
+        {"import '" + path("empty-face.ply") + "' '" + path("g.siv") + "'", "g.siv",
+         "empty-face.ply: the model cannot be read (the model library failed on it)"},
     };
     for (const Case& c : cases) {
         const Outcome r = run(c.arguments);
