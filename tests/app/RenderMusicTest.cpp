@@ -73,7 +73,9 @@ TEST(RenderMusic, AModuleIsWrittenFromItsBeginningWhateverTheStartTime) {
     TempDir show;
     std::filesystem::create_directories(show.path() / "data");
     testaudio::writeFile(show.path() / "data" / "tune.mod", testaudio::modFile(428, 214));
-    show.write("data/script.lua", "starttime(5) loadmusic('data/tune.mod') endtime(7)");
+    // Inside the first pass of the tune, so that a module positioned by the start time would
+    // begin on the high note.
+    show.write("data/script.lua", "starttime(1) loadmusic('data/tune.mod') endtime(3)");
     auto r = runZamp({"--render", "out", "--fps", "10"}, show.path());
     ASSERT_EQ(r.exitCode, 0) << r.err;
     const auto samples = wavFrames(show.path() / "out" / "music.wav");
