@@ -49,9 +49,11 @@ TEST(PngFrameWriter, AFileThatCannotBeWrittenEndsTheRunWithItsName) {
     PngFrameWriter writer(2);
     fill(writer.buffer(), 0);
     writer.write(bad);
-    fill(writer.buffer(), 1);
-    writer.write((dir.path() / "after.png").string());
+    // The failure surfaces at the next call that waits for the writer: taking the next buffer
+    // when the worker has failed already, else finishing.
     try {
+        fill(writer.buffer(), 1);
+        writer.write((dir.path() / "after.png").string());
         writer.finish();
         FAIL() << "no failure reported";
     } catch (const Error& e) {
