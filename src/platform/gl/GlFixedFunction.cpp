@@ -16,10 +16,7 @@ constexpr int kMaterialRowCount = FixedFunctionDraw::kRows - FixedFunctionDraw::
 } // namespace
 
 GlFixedFunction::GlFixedFunction(GlStateCache& cache, GlslDialect dialect) : cache_(cache), dialect_(dialect) {
-    frameBuffer_ = gl::makeBuffer();
-    glBindBuffer(GL_UNIFORM_BUFFER, frameBuffer_.get());
-    glBufferData(GL_UNIFORM_BUFFER, sizeof(FixedFunctionFrame), nullptr, GL_DYNAMIC_DRAW);
-    glBindBufferBase(GL_UNIFORM_BUFFER, kFrameBlockBinding, frameBuffer_.get());
+    frameBuffer_ = gl::makeUniformBuffer(sizeof(FixedFunctionFrame), kFrameBlockBinding);
     cache_.count(3);
 }
 

@@ -24,10 +24,7 @@ GlGenericFixedFunction::GlGenericFixedFunction(GlStateCache& cache) : cache_(cac
                     std::to_string(sizeof(GenericFixedFunctionBlock)));
     cache_.useProgram(program_.get());
     glUniform1i(glGetUniformLocation(program_.get(), "stageTexture"), 0);
-    buffer_ = gl::makeBuffer();
-    glBindBuffer(GL_UNIFORM_BUFFER, buffer_.get());
-    glBufferData(GL_UNIFORM_BUFFER, sizeof(GenericFixedFunctionBlock), nullptr, GL_DYNAMIC_DRAW);
-    glBindBufferBase(GL_UNIFORM_BUFFER, kGenericBlockBinding, buffer_.get());
+    buffer_ = gl::makeUniformBuffer(sizeof(GenericFixedFunctionBlock), kGenericBlockBinding);
     cache_.count(8);
 }
 

@@ -50,6 +50,15 @@ using ShaderName = Name<deleteShader>;
 
 inline TextureName makeTexture() { GLuint id = 0; glGenTextures(1, &id); return TextureName(id); }
 inline BufferName makeBuffer() { GLuint id = 0; glGenBuffers(1, &id); return BufferName(id); }
+// A uniform buffer of `bytes` (contents undefined) bound to the block binding `binding`: three
+// GL calls besides the name.
+inline BufferName makeUniformBuffer(GLsizeiptr bytes, GLuint binding) {
+    BufferName buffer = makeBuffer();
+    glBindBuffer(GL_UNIFORM_BUFFER, buffer.get());
+    glBufferData(GL_UNIFORM_BUFFER, bytes, nullptr, GL_DYNAMIC_DRAW);
+    glBindBufferBase(GL_UNIFORM_BUFFER, binding, buffer.get());
+    return buffer;
+}
 inline VertexArrayName makeVertexArray() { GLuint id = 0; glGenVertexArrays(1, &id); return VertexArrayName(id); }
 inline FramebufferName makeFramebuffer() { GLuint id = 0; glGenFramebuffers(1, &id); return FramebufferName(id); }
 inline RenderbufferName makeRenderbuffer() { GLuint id = 0; glGenRenderbuffers(1, &id); return RenderbufferName(id); }
