@@ -49,6 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     const sivtool::ConvertedModel& converted = imported->model;
+    // The reports index every part of the converted model: they run on each input too.
     std::ostringstream report;
     sivtool::printImportInfo(report, converted, model);
     report << sivtool::importSummary(converted, model, "out.siv");
