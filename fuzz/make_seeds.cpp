@@ -33,6 +33,11 @@ void write(const std::filesystem::path& path, const std::string& bytes) {
 
 std::string text(const std::vector<std::uint8_t>& bytes) { return {bytes.begin(), bytes.end()}; }
 
+std::string readFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), {});
+}
+
 // A real baseline JPEG of 4 x 3 pixels, written by SDL2_image.
 std::string smallJpeg() {
     SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormat(0, 4, 3, 32, SDL_PIXELFORMAT_ARGB8888);
@@ -40,15 +45,9 @@ std::string smallJpeg() {
     const std::filesystem::path path = std::filesystem::temp_directory_path() / "zamp-seed.jpg";
     IMG_SaveJPG(surface, path.c_str(), 90);
     SDL_FreeSurface(surface);
-    std::ifstream in(path, std::ios::binary);
-    std::string bytes((std::istreambuf_iterator<char>(in)), {});
+    const std::string bytes = readFile(path);
     std::filesystem::remove(path);
     return bytes;
-}
-
-std::string readFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), {});
 }
 
 // A textured, lit quad on an arm that turns, seen by a camera: glTF and .glb (texture inside).
