@@ -112,7 +112,9 @@ for (const m of cases.music) {
 for (const e of cases.errors) {
   await check(`error ${e.name}`, async () => {
     const { page, log } = await open(`/${e.show}/?silent`);
-    await page.waitForFunction(() => document.body.dataset.state !== 'playing', null, { timeout: 20000 });
+    // After the click the page stays 'ready' while the audio graph opens: wait for an end.
+    await page.waitForFunction(() => ['error', 'ended'].includes(document.body.dataset.state), null,
+                               { timeout: 20000 }).catch(() => {});
     const state = await page.evaluate(() => document.body.dataset.state);
     const text = await page.locator('#message').innerText();
     const inConsole = log.some((line) => line.includes(e.message));
