@@ -81,4 +81,4 @@ test-web: build web
 	@tests/web/run $(BUILD) $(WEB_BUILD)
 
 clean:
-.PHONY: all deps configure build player run test bench install package clean web web-deps test-web sanitize fuzz fuzz-build fuzz-seeds
+	rm -rf $(BUILD) $(WEB_BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD)

@@ -14,10 +14,6 @@ namespace {
 // uncompressed or with run-length coding that only adds (a TGA may spend 5 bytes a pixel).
 constexpr std::uint64_t kMostPictureFileBytes = 5ull * kMaxTextureSide * kMaxTextureSide + (std::uint64_t{1} << 20);
 
-std::string sizeText(std::int64_t width, std::int64_t height) {
-    return std::to_string(width) + " by " + std::to_string(height);
-}
-
 PictureFile refused(std::string problem, bool missing = false) {
     PictureFile file;
     file.problem = std::move(problem);
@@ -26,6 +22,10 @@ PictureFile refused(std::string problem, bool missing = false) {
 }
 
 } // namespace
+
+std::string pictureSizeText(std::int64_t width, std::int64_t height) {
+    return std::to_string(width) + " by " + std::to_string(height);
+}
 
 std::string PictureFile::damaged(const std::string& why) const {
     return std::string("is a damaged ") + imageFormatName(header.format) + " picture (" + why + ")";
@@ -36,7 +36,7 @@ PictureFile readPictureFile(const std::string& path) {
     if (!opened.file) return refused(describeFileProblem(opened.problem), opened.problem == FileProblem::Missing);
     if (opened.size > kMostPictureFileBytes)
         return refused("is " + std::to_string(opened.size) + " bytes, more than any picture of at most " +
-                       sizeText(kMaxTextureSide, kMaxTextureSide) + " pixels takes");
+                       pictureSizeText(kMaxTextureSide, kMaxTextureSide) + " pixels takes");
     std::vector<std::uint8_t> bytes;
     try {
         bytes.resize(static_cast<std::size_t>(opened.size));
@@ -56,8 +56,8 @@ PictureFile checkPictureBytes(std::vector<std::uint8_t> bytes) {
     file.header = *header;
     if (header->width == 0 || header->height == 0) return refused(file.damaged("its header gives no size"));
     if (header->width > kMaxTextureSide || header->height > kMaxTextureSide)
-        return refused("is " + sizeText(header->width, header->height) + " pixels, more than the " +
-                       sizeText(kMaxTextureSide, kMaxTextureSide) + " a texture may have");
+        return refused("is " + pictureSizeText(header->width, header->height) + " pixels, more than the " +
+                       pictureSizeText(kMaxTextureSide, kMaxTextureSide) + " a texture may have");
     file.bytes = std::move(bytes);
     return file;
 }

@@ -27,6 +27,9 @@ struct PictureFile {
     std::string damaged(const std::string& why) const;
 };
 
+// "W by H": a picture's size as messages give it.
+std::string pictureSizeText(std::int64_t width, std::int64_t height);
+
 // Opens `path` (as given) as core/RegularFile.h does and checks it as above.
 PictureFile readPictureFile(const std::string& path);
 

@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace zamp {
 
@@ -18,6 +19,13 @@ struct ImageLoad {
     std::string problem;
     // True when the file does not exist at all (a second place may then be tried).
     bool missing = false;
+
+    static ImageLoad refused(std::string problem, bool missing = false) {
+        ImageLoad load;
+        load.problem = std::move(problem);
+        load.missing = missing;
+        return load;
+    }
 };
 
 class ImageFiles {

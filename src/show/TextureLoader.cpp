@@ -1,5 +1,7 @@
 #include "show/TextureLoader.h"
 
+#include "gfx/PictureFile.h"
+
 namespace zamp {
 
 TextureFromFile createTextureFromFile(Device& device, ImageFiles& files, const std::string& path,
@@ -16,8 +18,7 @@ TextureFromFile createTextureFromFile(Device& device, ImageFiles& files, const s
     // to 1 it shows the same picture as a power-of-two stretched copy, without resampling.
     result.texture = device.createTexture(image.width, image.height, 0, format);
     if (!result.texture) {
-        result.problem = "is " + std::to_string(image.width) + " by " + std::to_string(image.height) +
-                         " pixels, a texture the device cannot make";
+        result.problem = "is " + pictureSizeText(image.width, image.height) + " pixels, a texture the device cannot make";
         return result;
     }
     result.texture->upload(image.pixels.data());

@@ -56,18 +56,6 @@ struct SurfaceDeleter {
 };
 using SurfacePtr = std::unique_ptr<SDL_Surface, SurfaceDeleter>;
 
-
-ImageLoad failure(std::string problem, bool missing = false) {
-    ImageLoad load;
-    load.problem = std::move(problem);
-    load.missing = missing;
-    return load;
-}
-
-std::string sizeText(std::int64_t width, std::int64_t height) {
-    return std::to_string(width) + " by " + std::to_string(height);
-}
-
 // JPG, BMP and TGA: that format's own decoder of SDL2_image, then 32-bit ARGB.
 std::optional<ArgbImage> decodeWithSdlImage(ImageFormat format, std::span<const std::uint8_t> bytes,
                                             std::string& problem) {
@@ -91,7 +79,7 @@ std::optional<ArgbImage> decodeWithSdlImage(ImageFormat format, std::span<const 
         return std::nullopt;
     }
     if (loaded->w > kMaxTextureSide || loaded->h > kMaxTextureSide) {
-        problem = "it decodes to " + sizeText(loaded->w, loaded->h) + " pixels";
+        problem = "it decodes to " + pictureSizeText(loaded->w, loaded->h) + " pixels";
         return std::nullopt;
     }
     SurfacePtr argb(SDL_ConvertSurfaceFormat(loaded.get(), SDL_PIXELFORMAT_ARGB8888, 0));
@@ -116,7 +104,7 @@ class SdlImageFiles final : public ImageFiles {
 public:
     ImageLoad load(const std::string& path) override {
         const PictureFile file = readPictureFile(path);
-        if (!file.problem.empty()) return failure(file.problem, file.missing);
+        if (!file.problem.empty()) return ImageLoad::refused(file.problem, file.missing);
         try {
             std::string problem;
             ImageLoad load;
@@ -125,16 +113,15 @@ public:
             case ImageFormat::Gif: load.image = decodeGif(file.bytes, problem); break;
             default: load.image = decodeWithSdlImage(file.header.format, file.bytes, problem); break;
             }
-            if (!load.image) return failure(file.damaged(problem));
+            if (!load.image) return ImageLoad::refused(file.damaged(problem));
             return load;
         } catch (const std::bad_alloc&) {
-            return failure("cannot be decoded: there is not enough memory");
+            return ImageLoad::refused("cannot be decoded: there is not enough memory");
         }
     }
 
     void writePng(const std::string& path, const RgbImage& image) override { writePngFile(path, image); }
     void writePng(const std::string& path, const ArgbImage& image) override { writePngFile(path, image); }
-
 };
 
 } // namespace

@@ -28,20 +28,14 @@ void writeRows(const std::string& path, int width, int height, const std::vector
 class StbImageFiles final : public ImageFiles {
 public:
     ImageLoad load(const std::string& path) override {
-        ImageLoad load;
         const PictureFile file = readPictureFile(path);
-        if (!file.problem.empty()) {
-            load.problem = file.problem;
-            load.missing = file.missing;
-            return load;
-        }
+        if (!file.problem.empty()) return ImageLoad::refused(file.problem, file.missing);
         int w = 0, h = 0, channels = 0;
         std::unique_ptr<stbi_uc, FreeImage> rgba(
             stbi_load_from_memory(file.bytes.data(), int(file.bytes.size()), &w, &h, &channels, 4));
         if (!rgba) {
             const char* why = stbi_failure_reason();
-            load.problem = file.damaged(why ? why : "it cannot be decoded");
-            return load;
+            return ImageLoad::refused(file.damaged(why ? why : "it cannot be decoded"));
         }
         ArgbImage image;
         image.width = w;
@@ -52,6 +46,7 @@ public:
             px = std::uint32_t(p[3]) << 24 | std::uint32_t(p[0]) << 16 | std::uint32_t(p[1]) << 8 | p[2];
             p += 4;
         }
+        ImageLoad load;
         load.image = std::move(image);
         return load;
     }

@@ -39,6 +39,7 @@ ReaderCrashGuard::ReaderCrashGuard(const std::string& message) : alternateStack_
         }
     }
 
+    static_assert(std::size(kFaults) == kFaultCount, "one saved action per fault signal");
     // A stack overflow leaves no stack for the handler: give it its own.
     stack_t stack{};
     stack.ss_sp = alternateStack_.data();

@@ -20,10 +20,11 @@ public:
 
 private:
     static void onFault(int signal);
+    static constexpr int kFaultCount = 4; // SIGSEGV, SIGBUS, SIGFPE, SIGABRT
 
     std::vector<char> alternateStack_;
     stack_t previousStack_{};
-    struct sigaction previous_[4]{};
+    struct sigaction previous_[kFaultCount]{};
 };
 
 } // namespace zamp::sivtool
