@@ -11,7 +11,9 @@
 #include <assimp/Importer.hpp>
 
 #include <cmath>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <optional>
 
@@ -23,6 +25,7 @@ namespace {
 
 struct ImportCommand {
     bool info = false;
+    std::optional<UpAxis> up;
     ImportOptions options;
     std::string copyFolder;
     std::vector<std::string> files;
@@ -33,15 +36,28 @@ std::optional<ImportCommand> parse(const std::vector<std::string>& args) {
     ImportCommand c;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
+        const bool hasValue = i + 1 < args.size();
         if (a == "--info") {
             c.info = true;
         } else if (a == "--no-camera") {
             c.options.makeCamera = false;
         } else if (a == "--no-light") {
             c.options.makeLight = false;
-        } else if (a == "--copy-textures" && i + 1 < args.size()) {
+        } else if (a == "--keep-ambient") {
+            c.options.keepAmbient = true;
+        } else if (a == "--keep-eye") {
+            c.options.keepEye = true;
+        } else if (a == "--strict") {
+            c.options.strictTextures = true;
+        } else if (a == "--copy-textures" && hasValue) {
             c.copyFolder = args[++i];
-        } else if (a == "--scale" && i + 1 < args.size()) {
+        } else if (a == "--textures" && hasValue) {
+            c.options.textures.searchFolders.push_back(args[++i]);
+        } else if (a == "--camera" && hasValue && !args[i + 1].empty()) {
+            c.options.camera = args[++i];
+        } else if (a == "--up" && hasValue && (args[i + 1] == "y" || args[i + 1] == "z")) {
+            c.up = args[++i] == "z" ? UpAxis::Z : UpAxis::Y;
+        } else if (a == "--scale" && hasValue) {
             char* end = nullptr;
             const std::string& text = args[++i];
             const float scale = std::strtof(text.c_str(), &end);
@@ -58,6 +74,16 @@ std::optional<ImportCommand> parse(const std::vector<std::string>& args) {
     return c;
 }
 
+// MD2 keeps its animation as whole frames of vertices, of which the reader takes the first.
+std::size_t md2FrameCount(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    unsigned char header[44] = {};
+    if (!in.read(reinterpret_cast<char*>(header), sizeof header) || std::memcmp(header, "IDP2", 4) != 0) return 0;
+    const std::uint32_t frames = std::uint32_t(header[40]) | std::uint32_t(header[41]) << 8 |
+                                 std::uint32_t(header[42]) << 16 | std::uint32_t(header[43]) << 24;
+    return frames;
+}
+
 std::string folderOf(const std::string& path) {
     const fs::path parent = fs::path(path).parent_path();
     return parent.empty() ? "." : parent.string();
@@ -66,7 +92,7 @@ std::string folderOf(const std::string& path) {
 int run(ImportCommand& c) {
     const std::string& model = c.files[0];
     const std::string out = c.info ? "" : c.files[1];
-    const std::unique_ptr<ModelImport> imported = importModel(model, c.options, out, c.copyFolder, true);
+    const std::unique_ptr<ModelImport> imported = importModel(model, c.options, out, c.copyFolder, true, c.up);
     ConvertedModel& converted = imported->model;
     if (c.info) {
         printImportInfo(std::cout, converted, model);
@@ -87,14 +113,15 @@ int run(ImportCommand& c) {
 } // namespace
 
 std::unique_ptr<ModelImport> importModel(const std::string& model, ImportOptions options, const std::string& out,
-                                         const std::string& copyFolder, bool guardReader) {
+                                         const std::string& copyFolder, bool guardReader, std::optional<UpAxis> up) {
     options.textures.modelFolder = folderOf(model);
     options.textures.modelStem = fs::path(model).stem().string();
     options.textures.copyFolder = copyFolder;
     options.textures.outFolder = out.empty() ? "." : folderOf(out);
-    std::string extension = fs::path(model).extension().string();
-    for (char& ch : extension) ch = char(std::tolower(static_cast<unsigned char>(ch)));
+    const std::string extension = lowerExtension(model);
     options.gltfCameras = extension == ".gltf" || extension == ".glb";
+    options.cameraPositionInNode = options.gltfCameras || extension == ".3ds";
+    options.targetKeysInScene = extension == ".ase" || extension == ".ask";
 
     if (!fs::is_regular_file(model)) throw Error(model + ": no such file");
     auto imported = std::make_unique<ModelImport>();
@@ -105,6 +132,9 @@ std::unique_ptr<ModelImport> importModel(const std::string& model, ImportOptions
         scene = imported->importer.ReadFile(model, importPostProcessing());
     }
     if (!scene) throw Error(model + ": the model cannot be read (" + imported->importer.GetErrorString() + ")");
+    options.frame = sourceFrameOf(*scene, model, up);
+    if (extension == ".3ds") options.threeDsCameras = readThreeDsCameras(model);
+    if (extension == ".md2") options.vertexAnimationFrames = md2FrameCount(model);
     try {
         imported->model = convertModel(*scene, options);
     } catch (const Error& e) {

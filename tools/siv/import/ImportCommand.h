@@ -1,5 +1,4 @@
-// `siv import [--info] [--copy-textures DIR] [--no-camera] [--no-light] [--scale F] MODEL [OUT.siv]`:
-// reads a model with Assimp and writes it as a SIV file (docs/guide/scenes.md tells authors
+// `siv import [options] MODEL OUT.siv` and `siv import --info [options] MODEL`: reads a model with Assimp and writes it as a SIV file (docs/guide/scenes.md tells authors
 // what comes over and what does not).
 #pragma once
 
@@ -8,14 +7,15 @@
 #include <assimp/Importer.hpp>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace zamp::sivtool {
 
 inline constexpr const char* kImportUsage =
-    "siv import [--copy-textures DIR] [--no-camera] [--no-light] [--scale F] MODEL OUT.siv | "
-    "siv import --info [--scale F] MODEL";
+    "siv import [--copy-textures DIR] [--textures DIR]... [--strict] [--up y|z] [--scale F] [--camera N|NAME] "
+    "[--keep-eye] [--keep-ambient] [--no-camera] [--no-light] MODEL OUT.siv | siv import --info [options] MODEL";
 
 // A model read and converted. The importer owns the scene that embedded textures live in.
 struct ModelImport {
@@ -28,8 +28,10 @@ struct ModelImport {
 // Error that names the model when Assimp cannot read it or it holds nothing to show. With
 // `guardReader`, a fault inside Assimp ends the process with that message and exit code 1
 // (the command's way; tests and the fuzzer let the fault through).
+// `up` (--up) overrides the up axis the file gives, or says nothing of.
 std::unique_ptr<ModelImport> importModel(const std::string& modelPath, ImportOptions options, const std::string& outPath,
-                                         const std::string& copyFolder, bool guardReader = false);
+                                         const std::string& copyFolder, bool guardReader = false,
+                                         std::optional<UpAxis> up = std::nullopt);
 
 // The arguments after "import". Returns the exit code: 0 done, 1 a model that cannot be
 // imported or an output that cannot be written (one line on stderr), 2 wrong usage.

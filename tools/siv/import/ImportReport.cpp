@@ -1,14 +1,12 @@
 #include "import/ImportReport.h"
 
+#include "import/ImportText.h"
+
 #include <sstream>
 
 namespace zamp::sivtool {
 
 namespace {
-
-std::string counted(std::size_t n, const char* one, const char* many) {
-    return std::to_string(n) + " " + (n == 1 ? one : many);
-}
 
 void section(std::ostream& out, const char* title, const std::vector<std::string>& lines) {
     if (lines.empty()) return;
@@ -26,6 +24,8 @@ std::string importSummary(const ConvertedModel& model, const std::string& modelP
          << counted(c.textures, "texture", "textures") << ", " << counted(c.cameras, "camera", "cameras")
          << (c.madeCamera ? " (made)" : "") << ", " << counted(c.lights, "light", "lights")
          << (c.madeLight ? " (made)" : "") << ", " << counted(c.tracks, "animated track", "animated tracks");
+    if (!model.frame.empty()) line << "; " << model.frame;
+    for (const std::string& note : model.notes) line << "; " << note;
     if (model.dropped.empty()) {
         line << "; nothing dropped";
     } else {

@@ -3,8 +3,11 @@
 #include "core/Error.h"
 #include "core/ShowFiles.h"
 #include "platform/ImageFiles.h"
+
+#include <functional>
 #include "siv/SivFormat.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -36,6 +39,64 @@ std::string baseName(const std::string& reference) {
     return slash == std::string::npos ? reference : reference.substr(slash + 1);
 }
 
+// A search below a folder stops after this many entries: a texture lies near its model, and
+// a model at the top of a large tree must not make the import crawl the disk.
+constexpr std::size_t kMostEntriesSearched = 100000;
+constexpr int kDeepestSearch = 8;
+
+bool sameIgnoringCase(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+bool startsIgnoringCase(const std::string& text, const std::string& start) {
+    return text.size() >= start.size() && sameIgnoringCase(text.substr(0, start.size()), start);
+}
+
+bool isPictureName(const std::string& name) {
+    static const char* const kPictures[] = {".png", ".jpg", ".jpeg", ".bmp", ".tga", ".gif", ".pcx", ".dds"};
+    const std::string ext = fs::path(name).extension().string();
+    return std::any_of(std::begin(kPictures), std::end(kPictures), [&](const char* p) { return sameIgnoringCase(ext, p); });
+}
+
+// The regular file in `folder` or below whose name `accepts`: the shallowest, and of those the
+// first in path order.
+std::optional<std::string> searchBelow(const fs::path& folder, const std::function<bool(const std::string&)>& accepts) {
+    std::optional<std::pair<int, std::string>> best;
+    std::error_code ec;
+    fs::recursive_directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec), end;
+    for (std::size_t seen = 0; !ec && it != end && seen < kMostEntriesSearched; it.increment(ec), ++seen) {
+        if (it.depth() >= kDeepestSearch) it.disable_recursion_pending();
+        std::error_code typeError;
+        if (!it->is_regular_file(typeError) || !accepts(it->path().filename().string())) continue;
+        const std::pair<int, std::string> found{it.depth(), it->path().string()};
+        if (!best || found < *best) best = found;
+    }
+    if (!best) return std::nullopt;
+    return best->second;
+}
+
+// `reference` as written, relative to `modelFolder` unless absolute on this machine.
+std::optional<std::string> findAsWritten(const std::string& reference, const std::string& modelFolder) {
+    std::string slashed = reference;
+    std::replace(slashed.begin(), slashed.end(), '\\', '/');
+    const bool drive = slashed.size() > 1 && slashed[1] == ':';
+    if (drive || slashed.rfind("//", 0) == 0) return std::nullopt; // another machine's disk
+    std::error_code ec;
+    if (!slashed.empty() && slashed[0] == '/' && reference[0] == '/' && fs::is_regular_file(slashed, ec)) return slashed;
+    // A leading separator of a Windows writer means the model's own drive; read it as the
+    // model's folder, where the rest of the path usually starts.
+    while (!slashed.empty() && slashed[0] == '/') slashed.erase(0, 1);
+    if (slashed.empty()) return std::nullopt;
+    const fs::path wanted = (fs::absolute(modelFolder.empty() ? "." : modelFolder, ec) / slashed).lexically_normal();
+    if (fs::is_regular_file(wanted, ec)) return wanted.string();
+    // Letters in any case, component by component from the top of the disk.
+    const std::optional<std::string> found = findFileIn("/", wanted.relative_path().string());
+    if (found && fs::is_regular_file("/" + *found, ec)) return "/" + *found;
+    return std::nullopt;
+}
+
 void planCopy(TexturePlan& plan, const TextureSettings& settings, std::set<std::string>& taken, std::size_t index) {
     std::string wanted;
     if (plan.embedded) {
@@ -51,6 +112,37 @@ void planCopy(TexturePlan& plan, const TextureSettings& settings, std::set<std::
     plan.copyPath = (fs::path(settings.copyFolder) / file).string();
     const fs::path out = fs::absolute(settings.outFolder.empty() ? "." : settings.outFolder);
     plan.sivName = fs::absolute(plan.copyPath).lexically_normal().lexically_relative(out.lexically_normal()).generic_string();
+}
+
+} // namespace
+
+std::optional<std::string> findTexture(const std::string& reference, const TextureSettings& settings) {
+    if (reference.empty()) return std::nullopt;
+    const fs::path modelFolder = settings.modelFolder.empty() ? "." : settings.modelFolder;
+    if (reference[0] == '$') {
+        const std::string stem = settings.modelStem;
+        return searchBelow(modelFolder, [&](const std::string& name) {
+            return !stem.empty() && startsIgnoringCase(name, stem) && isPictureName(name);
+        });
+    }
+    if (std::optional<std::string> found = findAsWritten(reference, settings.modelFolder)) return found;
+    const std::string name = baseName(reference);
+    if (name.empty()) return std::nullopt;
+    auto named = [&](const std::string& entry) { return sameIgnoringCase(entry, name); };
+    if (std::optional<std::string> found = searchBelow(modelFolder, named)) return found;
+    for (const std::string& folder : settings.searchFolders)
+        if (std::optional<std::string> found = searchBelow(folder, named)) return found;
+    return std::nullopt;
+}
+
+namespace {
+
+// The name the SIV file gives a texture file it does not copy: relative to OUT.siv's folder,
+// as copied names are.
+std::string nameFrom(const std::string& outFolder, const std::string& file) {
+    std::error_code ec;
+    const fs::path out = fs::absolute(outFolder.empty() ? "." : outFolder, ec).lexically_normal();
+    return fs::absolute(file, ec).lexically_normal().lexically_relative(out).generic_string();
 }
 
 void writeBytes(const std::string& path, const void* data, std::size_t size) {
@@ -81,14 +173,13 @@ std::vector<TexturePlan> planTextures(const aiScene& scene, const std::vector<st
         plan.reference = reference;
         plan.embedded = scene.GetEmbeddedTexture(reference.c_str());
         if (!plan.embedded) {
-            // Found as named beside the model, else by its bare name there (exporters often
-            // store the absolute path of the machine the model was made on).
-            std::optional<std::string> found = findFileIn(settings.modelFolder, reference);
-            if (!found) found = findFileIn(settings.modelFolder, baseName(reference));
-            if (found)
-                plan.sourcePath = fs::path(*found).is_absolute() ? *found : (fs::path(settings.modelFolder) / *found).string();
-            else
-                plan.problem = "texture " + reference + " cannot be found beside the model";
+            if (const std::optional<std::string> found = findTexture(reference, settings)) {
+                plan.sourcePath = *found;
+            } else {
+                plan.problem = "texture " + reference + " cannot be found (looked beside the model and below" +
+                               (settings.searchFolders.empty() ? std::string(")") : ", and in the --textures folders)");
+                plan.missing = true;
+            }
         }
         if (plan.problem.empty()) {
             if (!settings.copyFolder.empty())
@@ -96,7 +187,7 @@ std::vector<TexturePlan> planTextures(const aiScene& scene, const std::vector<st
             else if (plan.embedded)
                 plan.problem = "texture " + reference + " is embedded in the model: give --copy-textures DIR to write it out";
             else
-                plan.sivName = fs::path(reference).is_absolute() ? baseName(reference) : reference;
+                plan.sivName = nameFrom(settings.outFolder, plan.sourcePath);
         }
         if (plan.problem.empty() && plan.sivName.size() >= kSivTextureNameSize)
             plan.problem = "texture " + reference + ": the name " + plan.sivName + " has " +

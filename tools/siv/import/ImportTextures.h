@@ -5,6 +5,7 @@
 
 #include <assimp/scene.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,14 +22,24 @@ struct TexturePlan {
     const aiTexture* embedded = nullptr;
     std::string copyPath;   // with --copy-textures: the file written there
     std::string problem;    // why it cannot be imported; empty when it can
+    bool missing = false;   // no file was found for it: its materials can go untextured
 };
 
 struct TextureSettings {
     std::string modelFolder; // where the model's relative texture names start
     std::string modelStem;   // the model's file name without extension: names embedded pictures
     std::string copyFolder;  // empty: no copies, the SIV file names the model's own files
-    std::string outFolder;   // the folder of OUT.siv: copied names are relative to it
+    std::string outFolder;   // the folder of OUT.siv: texture names are relative to it
+    std::vector<std::string> searchFolders; // --textures: where else to look for a texture by its name
 };
+
+// Where the file of a texture that a model names is, found as a modelling program's "find
+// missing files" does: the name as written, relative to the model (a backslash read as a
+// separator, letters in any case, ".." followed); else the file's name in the model's folder
+// and below, then in each search folder and below. A placeholder name ("$texture_dummy.bmp",
+// written by readers of formats that name no skin file) is the picture beside the model whose
+// name starts as the model's does. nullopt when nothing is found.
+std::optional<std::string> findTexture(const std::string& reference, const TextureSettings& settings);
 
 // Plans every distinct texture in `references`, in order. Copy names never repeat.
 std::vector<TexturePlan> planTextures(const aiScene& scene, const std::vector<std::string>& references,

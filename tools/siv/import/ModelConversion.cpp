@@ -2,6 +2,8 @@
 
 #include "core/Error.h"
 #include "import/Handedness.h"
+#include "import/ImportCameras.h"
+#include "import/ImportText.h"
 #include "import/MotionFit.h"
 #include "import/SourceAnimation.h"
 
@@ -11,7 +13,7 @@
 #include <cmath>
 #include <functional>
 #include <map>
-#include <sstream>
+#include <set>
 
 namespace zamp::sivtool {
 
@@ -24,21 +26,9 @@ constexpr std::size_t k32BitFaceCount = 65535;
 // degree), which leaves room for rounding in the player.
 constexpr double kDistanceTolerance = 0.0005;
 constexpr double kDegreeTolerance = 0.05;
-// A source camera whose field of view differs from the player's by more than this is named.
-constexpr double kFovSlackDegrees = 1.0;
-// Object ids of cameras' tracks start here, far from the meshes' 1, 2, 3, ...
-constexpr std::int32_t kFirstCameraTrackId = 1000000;
-
-std::string quoted(const aiString& name) { return std::string("\"") + name.C_Str() + "\""; }
-
-std::string number(double v) {
-    std::ostringstream out;
-    out.precision(4);
-    out << v;
-    return out.str();
-}
-
-std::string vec(const Vec3& v) { return "(" + number(v.x) + ", " + number(v.y) + ", " + number(v.z) + ")"; }
+// The material the model library gives the mesh it makes up to show a skeleton in a file
+// without meshes.
+constexpr const char* kMadeUpSkeletonMaterial = "SkeletonMaterial";
 
 double length(const aiVector3D& v) { return std::sqrt(double(v.x) * v.x + double(v.y) * v.y + double(v.z) * v.z); }
 
@@ -51,6 +41,7 @@ struct Instance {
 
 void collectInstances(const aiScene& scene, const aiNode* node, std::vector<Instance>& out) {
     // Assimp's readers do not check what a broken file's nodes and faces refer to.
+    if (!node) return;
     for (unsigned i = 0; i < node->mNumMeshes; ++i) {
         if (node->mMeshes[i] >= scene.mNumMeshes)
             throw Error("node " + quoted(node->mName) + " refers to mesh " + std::to_string(node->mMeshes[i]) +
@@ -65,26 +56,42 @@ public:
     Converter(const aiScene& scene, const ImportOptions& options)
         : scene_(scene), options_(options),
           animation_(scene, scene.mNumAnimations > 0 ? scene.mAnimations[0] : nullptr) {
-        aiMatrix4x4::Scaling(aiVector3D(options.scale), rootScale_);
+        aiMatrix4x4 scale;
+        aiMatrix4x4::Scaling(aiVector3D(options.scale), scale);
+        root_ = scale * options.frame.toPlayerFrame;
     }
 
     ConvertedModel run() {
         if (scene_.mRootNode) collectInstances(scene_, scene_.mRootNode, instances_);
+        leaveOutMadeUpSkeletons();
         noteAnimations();
         measureBounds();
         convertMaterials();
         for (std::size_t i = 0; i < instances_.size(); ++i) convertInstance(instances_[i]);
-        if (out_.file.meshes.empty()) throw Error("the model holds no triangles to show");
-        for (unsigned i = 0; i < scene_.mNumCameras; ++i) convertCamera(*scene_.mCameras[i]);
+        if (out_.file.meshes.empty())
+            throw Error("the model holds no triangles to show (" + counted(scene_.mNumCameras, "camera", "cameras") +
+                        " and " + counted(scene_.mNumLights, "light", "lights") + " only; a scene shows meshes)");
+        convertCameras({scene_, animation_, root_, center_, tolerance(), options_}, out_);
         if (out_.file.cameras.empty() && options_.makeCamera) makeCamera();
         for (unsigned i = 0; i < scene_.mNumLights; ++i) convertLight(*scene_.mLights[i]);
         if (out_.file.lights.empty() && options_.makeLight) makeLight();
         count();
+        out_.frame = options_.frame.describe();
         return std::move(out_);
     }
 
 private:
-    aiMatrix4x4 world(const aiNode& node, double seconds) const { return rootScale_ * animation_.global(node, seconds); }
+    aiMatrix4x4 world(const aiNode& node, double seconds) const { return root_ * animation_.global(node, seconds); }
+
+    // A file without meshes gets a mesh from the model library that draws its node tree;
+    // it is not the model's, and the player would draw it as a black shape.
+    void leaveOutMadeUpSkeletons() {
+        if (!(scene_.mFlags & AI_SCENE_FLAGS_INCOMPLETE)) return;
+        std::erase_if(instances_, [this](const Instance& inst) {
+            return inst.mesh->mMaterialIndex < scene_.mNumMaterials &&
+                   scene_.mMaterials[inst.mesh->mMaterialIndex]->GetName() == aiString(kMadeUpSkeletonMaterial);
+        });
+    }
 
     MotionTolerance tolerance() const { return {kDistanceTolerance * radius_, kDegreeTolerance}; }
 
@@ -98,7 +105,25 @@ private:
             if (a->mNumMeshChannels || a->mNumMorphMeshChannels)
                 out_.dropped.push_back("animation " + quoted(a->mName) +
                                        ": vertex and morph animation (the player moves whole meshes only)");
+            const std::size_t bones = animatedBones(*a);
+            if (bones)
+                out_.dropped.push_back("animation " + quoted(a->mName) + ": the skeletal motion of " +
+                                       counted(bones, "bone", "bones") +
+                                       " (the player moves whole meshes; skinned meshes keep their rest pose)");
         }
+        if (options_.vertexAnimationFrames > 1)
+            out_.dropped.push_back("vertex animation of " + std::to_string(options_.vertexAnimationFrames) +
+                                   " frames (the player moves whole meshes; the first frame is shown)");
+    }
+
+    // The channels of `a` that move a bone of a skinned mesh.
+    std::size_t animatedBones(const aiAnimation& a) const {
+        std::set<std::string> bones;
+        for (unsigned m = 0; m < scene_.mNumMeshes; ++m)
+            for (unsigned b = 0; b < scene_.mMeshes[m]->mNumBones; ++b) bones.insert(scene_.mMeshes[m]->mBones[b]->mName.C_Str());
+        std::size_t n = 0;
+        for (unsigned c = 0; c < a.mNumChannels; ++c) n += bones.count(a.mChannels[c]->mNodeName.C_Str());
+        return n;
     }
 
     void measureBounds() {
@@ -124,6 +149,7 @@ private:
         for (const Instance& inst : instances_)
             if (inst.mesh->mMaterialIndex < used.size()) used[inst.mesh->mMaterialIndex] = true;
         std::vector<std::string> references;
+        std::size_t ambientFromDiffuse = 0;
         for (unsigned i = 0; i < scene_.mNumMaterials; ++i) {
             if (!used[i]) continue;
             materialIndex_[i] = std::int32_t(out_.file.materials.size());
@@ -131,9 +157,14 @@ private:
             SivMaterial record{};
             aiColor3D diffuse(1, 1, 1), ambient, specular(0, 0, 0);
             m.Get(AI_MATKEY_COLOR_DIFFUSE, diffuse);
-            // A model without an ambient colour (glTF has none) answers the script's ambient
-            // light with its diffuse colour.
-            if (m.Get(AI_MATKEY_COLOR_AMBIENT, ambient) != AI_SUCCESS) ambient = diffuse;
+            // A material without an ambient colour (glTF has none), or a black one (what most
+            // exporters write), answers the script's ambient light with its diffuse colour, as
+            // fixed-function lighting usually has it; else its dark sides stay black.
+            const bool hasAmbient = m.Get(AI_MATKEY_COLOR_AMBIENT, ambient) == AI_SUCCESS;
+            if (!hasAmbient || (ambient.IsBlack() && !options_.keepAmbient)) {
+                ambient = diffuse;
+                ++ambientFromDiffuse;
+            }
             m.Get(AI_MATKEY_COLOR_SPECULAR, specular);
             float shininess = 0;
             m.Get(AI_MATKEY_SHININESS, shininess);
@@ -161,10 +192,39 @@ private:
                                      (record.twoSided ? ", two-sided" : ""));
             out_.file.materials.push_back(record);
         }
+        if (ambientFromDiffuse)
+            out_.notes.push_back("ambient = diffuse in " + counted(ambientFromDiffuse, "material", "materials") +
+                                 " whose own is black or missing (--keep-ambient keeps the file's)");
         if (out_.file.materials.empty()) out_.file.materials.push_back(defaultMaterial());
         out_.textures = planTextures(scene_, references, options_.textures);
+        leaveOutMissingTextures();
         for (std::size_t t = 0; t < out_.textures.size(); ++t)
             out_.file.textures.push_back(makeSivTextureEntry(std::int32_t(t) + 1, out_.textures[t].sivName));
+    }
+
+    // A texture that cannot be found leaves its materials untextured, with a warning; with
+    // --strict it stays a problem that stops the import.
+    void leaveOutMissingTextures() {
+        const auto isMissing = [](const TexturePlan& t) { return t.missing; };
+        if (options_.strictTextures || std::none_of(out_.textures.begin(), out_.textures.end(), isMissing)) return;
+        std::vector<std::int32_t> newId(out_.textures.size() + 1, -1);
+        std::vector<TexturePlan> kept;
+        std::string missing;
+        for (std::size_t t = 0; t < out_.textures.size(); ++t) {
+            if (out_.textures[t].missing) {
+                missing += (missing.empty() ? "" : ", ") + out_.textures[t].reference;
+                continue;
+            }
+            kept.push_back(std::move(out_.textures[t]));
+            newId[t + 1] = std::int32_t(kept.size());
+        }
+        for (SivMaterial& m : out_.file.materials)
+            if (m.textureId > 0) m.textureId = newId[std::size_t(m.textureId)];
+        const std::string line = counted(out_.textures.size() - kept.size(), "texture", "textures") + " not found: " + missing +
+                                 " (their materials import untextured; --textures DIR names where else to look)";
+        out_.warnings.push_back(line);
+        out_.notes.push_back(line);
+        out_.textures = std::move(kept);
     }
 
     static SivMaterial defaultMaterial() {
@@ -310,72 +370,7 @@ private:
     }
 
     FittedMotion checkedFit(const SourceMotion& source, const std::vector<double>& times, const std::string& name) {
-        FittedMotion fit = fitMotion(source, times, tolerance());
-        if (!fit.withinTolerance)
-            out_.warnings.push_back(name + ": its motion is followed to within " + number(fit.worstDistance) + " units and " +
-                                    number(fit.worstDegrees) + " degrees only");
-        return fit;
-    }
-
-    void convertCamera(const aiCamera& camera) {
-        const aiNode* node = findNode(scene_, camera.mName);
-        const std::string name = "camera " + quoted(camera.mName);
-        // The camera's own position is relative to its node, except where the glTF reader
-        // copied the node's translation into it.
-        const aiVector3D own = node && options_.gltfCameras ? aiVector3D() : camera.mPosition;
-        auto eyeAt = [this, node, own](double t) { return node ? world(*node, t) * own : rootScale_ * own; };
-        auto directionAt = [this, node, &camera](double t) {
-            aiVector3D d = node ? transformDirection(world(*node, t), camera.mLookAt) : camera.mLookAt;
-            return d.Normalize();
-        };
-        auto upAt = [this, node, &camera](double t) {
-            aiVector3D u = node ? transformDirection(world(*node, t), camera.mUp) : camera.mUp;
-            return u.Normalize();
-        };
-        // The target lies as far ahead as the model's centre, so that `siv info` shows a point
-        // on the model rather than one a unit in front of the lens.
-        const double reach = std::max(1.0, length(center_ - eyeAt(0.0)));
-        auto targetAt = [&](double t) { return eyeAt(t) + directionAt(t) * ai_real(reach); };
-
-        SivCamera record{};
-        record.position = toPlayer(eyeAt(0.0));
-        record.target = toPlayer(targetAt(0.0));
-        record.positionTrackId = record.targetTrackId = -1;
-        noteFieldOfView(camera, name);
-        noteRoll(upAt(0.0), directionAt(0.0), name);
-        if (node && animation_.moves(*node)) {
-            SourceMotion source;
-            source.position = [&](double t) { return toPlayer(eyeAt(t)); };
-            source.target = [&](double t) { return toPlayer(targetAt(t)); };
-            const FittedMotion fit = checkedFit(source, animation_.keyTimes(*node), name);
-            record.positionTrackId = kFirstCameraTrackId + 2 * std::int32_t(out_.file.cameras.size());
-            record.targetTrackId = record.positionTrackId + 1;
-            addTrack(kSivTrackPosition, record.positionTrackId, fit.position);
-            addTrack(kSivTrackPosition, record.targetTrackId, fit.target);
-        }
-        out_.converted.push_back(name + ": eye " + vec(record.position) + ", target " + vec(record.target) +
-                                 (record.positionTrackId >= 0 ? ", animated" : ""));
-        out_.file.cameras.push_back(record);
-    }
-
-    void noteFieldOfView(const aiCamera& camera, const std::string& name) {
-        if (!(camera.mHorizontalFOV > 0)) return;
-        // Assimp gives the horizontal angle; the vertical one follows from the aspect ratio.
-        const double aspect = camera.mAspect > 0 ? camera.mAspect : 4.0 / 3.0;
-        const double radians = options_.gltfCameras ? camera.mHorizontalFOV / aspect
-                                                    : 2 * std::atan(std::tan(camera.mHorizontalFOV / 2) / aspect);
-        const double vertical = radians * 180 / M_PI;
-        if (std::fabs(vertical - playerVerticalFovDegrees()) > kFovSlackDegrees)
-            out_.warnings.push_back(name + " has a vertical field of view of " + number(vertical) +
-                                    " degrees; the player always shows " + number(playerVerticalFovDegrees()) +
-                                    " degrees (its fixed field of view of 45), so the picture is framed differently");
-    }
-
-    void noteRoll(const aiVector3D& up, const aiVector3D& direction, const std::string& name) {
-        // The player's cameras keep (0, 1, 0) up: a camera turned about its view loses the turn.
-        const aiVector3D side = direction ^ up;
-        if (std::fabs(side.y) > 0.02 * length(side))
-            out_.dropped.push_back(name + ": its roll (the player's cameras always keep y up)");
+        return fitNoting(source, times, tolerance(), name, out_.warnings);
     }
 
     void makeCamera() {
@@ -411,7 +406,7 @@ private:
             out_.dropped.push_back(name + ": ambient and area lights (the script sets the ambient light)");
             return;
         }
-        const aiMatrix4x4 m = node ? world(*node, 0.0) : rootScale_;
+        const aiMatrix4x4 m = node ? world(*node, 0.0) : root_;
         record.position = toPlayer(m * light.mPosition);
         aiVector3D direction = transformDirection(m, light.mDirection);
         if (length(direction) > 0) direction.Normalize();
@@ -463,7 +458,7 @@ private:
     const aiScene& scene_;
     const ImportOptions& options_;
     SourceAnimation animation_;
-    aiMatrix4x4 rootScale_;
+    aiMatrix4x4 root_;
     std::vector<Instance> instances_;
     std::map<unsigned, std::int32_t> materialIndex_; // source material -> SIV material
     aiVector3D center_;

@@ -5,11 +5,15 @@
 #pragma once
 
 #include "import/ImportTextures.h"
+#include "import/SourceFrame.h"
+#include "import/ThreeDsCameras.h"
 
 #include "siv/SivFile.h"
 
 #include <assimp/scene.h>
 
+#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,9 +23,21 @@ struct ImportOptions {
     bool makeCamera = true; // a model without a camera gets one that frames it from the front
     bool makeLight = true;  // a model without lights gets one white directional light
     float scale = 1.0f;     // every length is multiplied by this
-    // Assimp's glTF reader stores yfov times the aspect ratio as the horizontal field of view
-    // and copies the camera node's translation into the camera's own position.
+    // Assimp's glTF reader stores yfov times the aspect ratio as the horizontal field of view.
     bool gltfCameras = false;
+    // The glTF and 3DS readers copy the camera node's translation into the camera's own
+    // position, so that the node alone places the camera.
+    bool cameraPositionInNode = false;
+    // The ASE reader hangs a camera's target node under the camera, but its keys are where
+    // the target is in the scene, and its rest place is relative to the camera's position.
+    bool targetKeysInScene = false;
+    bool keepAmbient = false; // the file's ambient colour even where it is black
+    bool strictTextures = false; // a texture not found stops the import (else its materials go untextured)
+    bool keepEye = false;     // cameras keep their eye although the player's field of view differs
+    std::optional<std::string> camera; // --camera N|NAME: which camera becomes camera 0
+    SourceFrame frame;        // the file's up axis and unit, into the player's frame
+    std::map<std::string, ThreeDsCamera> threeDsCameras; // a 3DS file's camera targets
+    std::size_t vertexAnimationFrames = 0; // frames of a vertex-animated format (MD2), shown as the first
     TextureSettings textures;
 };
 
@@ -37,6 +53,8 @@ struct ConvertedModel {
     std::vector<std::string> converted; // one line per thing carried over, for --info
     std::vector<std::string> dropped;   // "what: why" for everything left out
     std::vector<std::string> warnings;  // carried over, but not exactly as the source has it
+    std::vector<std::string> notes;     // changed on purpose, for the summary line
+    std::string frame;                  // the up axis and unit used, for the summary line
     float radius = 0;                   // of the model's bounding sphere, after scaling
 };
 
@@ -48,7 +66,8 @@ unsigned importPostProcessing();
 // parts of at most 65535 vertices each (faces keep their order).
 std::vector<SivMesh> splitForPlayer(std::vector<SivVertex> vertices, std::vector<SivFace> faces);
 
-// Throws an Error when the scene has no triangles to show.
+// Throws an Error when the scene has no triangles to show (meshes the model library makes up
+// to show a skeleton do not count).
 ConvertedModel convertModel(const aiScene& scene, const ImportOptions& options);
 
 // The player's vertical field of view in degrees: its cameras hand 45 to the projection as

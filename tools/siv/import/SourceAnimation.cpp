@@ -38,6 +38,19 @@ aiQuaternion rotationAt(const aiQuatKey* keys, unsigned count, double tick, cons
     return out.Normalize();
 }
 
+template <class Key>
+bool keysDiffer(const Key* keys, unsigned count) {
+    for (unsigned i = 1; i < count; ++i)
+        if (!(keys[i].mValue == keys[0].mValue)) return true;
+    return false;
+}
+
+// A channel whose keys all hold one value poses its node but does not move it.
+bool varies(const aiNodeAnim& c) {
+    return keysDiffer(c.mPositionKeys, c.mNumPositionKeys) || keysDiffer(c.mRotationKeys, c.mNumRotationKeys) ||
+           keysDiffer(c.mScalingKeys, c.mNumScalingKeys);
+}
+
 const aiNode* findIn(const aiNode* node, const aiString& name) {
     if (!node) return nullptr;
     if (node->mName == name) return node;
@@ -88,7 +101,7 @@ aiMatrix4x4 SourceAnimation::global(const aiNode& node, double seconds) const {
 
 bool SourceAnimation::moves(const aiNode& node) const {
     for (const aiNode* n = &node; n; n = n->mParent)
-        if (channel(*n)) return true;
+        if (const aiNodeAnim* c = channel(*n); c && varies(*c)) return true;
     return false;
 }
 
@@ -96,7 +109,7 @@ std::vector<double> SourceAnimation::keyTimes(const aiNode& node) const {
     std::vector<double> times;
     for (const aiNode* n = &node; n; n = n->mParent) {
         const aiNodeAnim* c = channel(*n);
-        if (!c) continue;
+        if (!c || !varies(*c)) continue;
         for (unsigned i = 0; i < c->mNumPositionKeys; ++i) times.push_back(c->mPositionKeys[i].mTime * secondsPerTick_);
         for (unsigned i = 0; i < c->mNumRotationKeys; ++i) times.push_back(c->mRotationKeys[i].mTime * secondsPerTick_);
         for (unsigned i = 0; i < c->mNumScalingKeys; ++i) times.push_back(c->mScalingKeys[i].mTime * secondsPerTick_);

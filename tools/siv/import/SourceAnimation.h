@@ -23,10 +23,15 @@ public:
     aiMatrix4x4 global(const aiNode& node, double seconds) const;
     aiMatrix4x4 local(const aiNode& node, double seconds) const;
 
-    // True when the node or one of its ancestors has keys.
+    // True when the node or one of its ancestors has keys of more than one value (keys of one
+    // value only pose the node).
     bool moves(const aiNode& node) const;
-    // Every key time, in seconds, of the node and its ancestors, ascending, without repeats.
+    // Every key time, in seconds, of the node and its moving ancestors, ascending, without
+    // repeats.
     std::vector<double> keyTimes(const aiNode& node) const;
+
+    // True when the node has keys of its own (perhaps of one value).
+    bool hasKeys(const aiNode& node) const { return channel(node) != nullptr; }
 
     const aiAnimation* animation() const { return animation_; }
     double secondsPerTick() const { return secondsPerTick_; }
