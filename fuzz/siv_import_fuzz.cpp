@@ -23,7 +23,9 @@ using namespace zamp;
 
 namespace {
 
-constexpr const char* kExtensions[] = {".gltf", ".glb", ".obj", ".3ds", ".ply", ".stl", ".dae", ".fbx"};
+// New extensions go at the end: a seed's first byte keeps picking the one it was made for.
+constexpr const char* kExtensions[] = {".gltf", ".glb", ".obj", ".3ds", ".ply", ".stl", ".dae", ".fbx",
+                                       ".ase", ".lwo", ".x", ".blend", ".md2"};
 
 } // namespace
 

@@ -8,6 +8,7 @@
 #include "SivDescription.h"
 #include "SivInfo.h"
 #include "import/ImportCommand.h"
+#include "import/ImportText.h"
 
 #include "core/DisplayText.h"
 #include "core/Error.h"
@@ -39,10 +40,23 @@ constexpr const char* kHelp =
     "  siv build DESCRIPTION.lua OUT.siv\n"
     "        run the Lua scene description (boxes, spheres, tori, planes, meshes of your own,\n"
     "        materials, cameras, lights, tracks) and write it as a SIV file.\n"
-    "  siv import [--copy-textures DIR] [--no-camera] [--no-light] [--scale F] MODEL OUT.siv\n"
-    "        convert a model (glTF, OBJ, 3DS, FBX, Collada, ... as Assimp reads them) into a\n"
-    "        SIV file: meshes, materials, textures, cameras, lights and animation. --info lists\n"
-    "        what would be converted and what dropped, without writing.\n"
+    "  siv import [options] MODEL OUT.siv, siv import --info [options] MODEL\n"
+    "        convert a model (glTF, OBJ, 3DS, FBX, Collada, Blender, ... as Assimp reads them)\n"
+    "        into a SIV file: meshes, materials, textures, cameras, lights and animation, y up\n"
+    "        and in metres where the file names its unit. --info lists what would be\n"
+    "        converted and what dropped, without writing. Options:\n"
+    "          --copy-textures DIR  copy the textures into DIR (embedded ones written out)\n"
+    "          --textures DIR       look for textures by name in DIR and below too (repeatable)\n"
+    "          --strict             refuse a model whose texture is not found (else a warning,\n"
+    "                               and its materials import untextured)\n"
+    "          --up y|z             the model's up axis, where the file says nothing or wrong\n"
+    "          --scale F            multiply every length by F\n"
+    "          --camera N|NAME      the model's camera (by number from 0, or name) as camera 0\n"
+    "          --keep-eye           keep cameras' eyes where the file has them (else they move\n"
+    "                               to frame the source's field of view in the player's)\n"
+    "          --keep-ambient       keep black ambient colours (else the diffuse colour)\n"
+    "          --no-camera          make no camera for a model that has none\n"
+    "          --no-light           make no light for a model that has none\n"
     "  siv --help, siv --version\n"
     "\n"
     "Exit codes: 0 done, 1 a bad file or description (the message on standard error),\n"
@@ -91,10 +105,11 @@ int build(const std::string& descriptionPath, const std::string& outPath) {
         // written: a file the player would refuse is not written.
         parseSivFile(bytes, outPath);
         writeFileReplacing(outPath, bytes);
-        std::cout << "wrote " << outPath << ": " << file.meshes.size() << " meshes, " << file.textures.size()
-                  << " textures, " << file.materials.size() << " materials, " << file.cameras.size() << " cameras, "
-                  << file.lights.size() << " lights, " << file.tracks.size() << " tracks (" << bytes.size()
-                  << " bytes)\n";
+        std::cout << "wrote " << outPath << ": " << counted(file.meshes.size(), "mesh", "meshes") << ", "
+                  << counted(file.textures.size(), "texture", "textures") << ", "
+                  << counted(file.materials.size(), "material", "materials") << ", "
+                  << counted(file.cameras.size(), "camera", "cameras") << ", " << counted(file.lights.size(), "light", "lights")
+                  << ", " << counted(file.tracks.size(), "track", "tracks") << " (" << bytes.size() << " bytes)\n";
         return 0;
     });
 }
