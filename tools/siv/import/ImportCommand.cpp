@@ -102,7 +102,13 @@ int run(ImportCommand& c) {
         if (!t.problem.empty()) throw Error(model + ": " + t.problem);
     if (!c.copyFolder.empty()) {
         const auto images = openImageFiles();
-        copyTextures(converted.textures, *images);
+        std::error_code ec;
+        fs::create_directories(c.copyFolder, ec);
+        try {
+            copyTextures(converted.textures, *images);
+        } catch (const Error& e) {
+            throw Error(model + ": " + e.what());
+        }
     }
     writeFileReplacing(out, encodeSivFile(converted.file));
     for (const std::string& w : converted.warnings) std::cerr << "siv import: warning: " << w << "\n";
@@ -124,6 +130,9 @@ std::unique_ptr<ModelImport> importModel(const std::string& model, ImportOptions
     options.targetKeysInScene = extension == ".ase" || extension == ".ask";
 
     if (!fs::is_regular_file(model)) throw Error(model + ": no such file");
+    if (std::error_code ec; !out.empty() && (fs::equivalent(model, out, ec) ||
+                                             fs::absolute(model).lexically_normal() == fs::absolute(out).lexically_normal()))
+        throw Error(model + ": the output " + out + " is the model itself; give OUT.siv another name");
     auto imported = std::make_unique<ModelImport>();
     const aiScene* scene = nullptr;
     {

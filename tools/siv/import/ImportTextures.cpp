@@ -8,6 +8,7 @@
 #include "siv/SivFormat.h"
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -28,9 +29,27 @@ std::string unusedName(const std::string& wanted, std::set<std::string>& taken) 
     return name;
 }
 
+// The model's hint of an embedded picture's format ("jpg"), when it is a plain extension:
+// anything else ("../", a path) would make the copy's name leave its folder.
 std::string extensionOf(const aiTexture& t) {
-    const std::string hint = t.achFormatHint;
-    return hint.empty() ? "png" : hint;
+    std::string hint;
+    for (const char c : std::string(t.achFormatHint))
+        if (std::isalnum(static_cast<unsigned char>(c))) hint += c;
+    return hint.empty() || hint != std::string(t.achFormatHint) ? "png" : hint;
+}
+
+std::string fileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The bytes a copy would hold, where they are known before writing: a file's, or an embedded
+// picture's own (compressed) bytes. Raw embedded texels are encoded when written: nullopt.
+std::optional<std::string> bytesToCopy(const TexturePlan& plan) {
+    if (!plan.embedded) return fileBytes(plan.sourcePath);
+    if (plan.embedded->mHeight == 0)
+        return std::string(reinterpret_cast<const char*>(plan.embedded->pcData), plan.embedded->mWidth);
+    return std::nullopt;
 }
 
 // Windows writers store backslashes; the file name is what follows the last of either.
@@ -97,19 +116,47 @@ std::optional<std::string> findAsWritten(const std::string& reference, const std
     return std::nullopt;
 }
 
+// The copy's place in the copy folder: the picture's own name, unless a different file lies
+// there already (it is never replaced: the copy takes name_2, name_3, ...). A file that is the
+// picture itself, or holds the same bytes, is used as it is.
 void planCopy(TexturePlan& plan, const TextureSettings& settings, std::set<std::string>& taken, std::size_t index) {
     std::string wanted;
     if (plan.embedded) {
         const std::string own = baseName(plan.embedded->mFilename.C_Str());
         const std::string ext = plan.embedded->mHeight == 0 ? extensionOf(*plan.embedded) : "png";
-        wanted = (own.empty() || own[0] == '*' ? settings.modelStem + "_texture" + std::to_string(index)
-                                               : fs::path(own).stem().string()) +
+        const std::string stem = own.empty() || own[0] == '*' ? "" : baseName(fs::path(own).stem().string());
+        wanted = (stem.empty() || stem == "." || stem == ".." ? settings.modelStem + "_texture" + std::to_string(index)
+                                                              : stem) +
                  "." + ext;
     } else {
         wanted = baseName(plan.sourcePath);
     }
-    const std::string file = unusedName(wanted, taken);
-    plan.copyPath = (fs::path(settings.copyFolder) / file).string();
+    std::optional<std::string> bytes;
+    bool bytesRead = false;
+    for (;;) {
+        const std::string file = unusedName(wanted, taken);
+        const fs::path candidate = fs::path(settings.copyFolder) / file;
+        std::error_code ec;
+        if (!fs::exists(candidate, ec)) {
+            plan.copyPath = candidate.string();
+            break;
+        }
+        if (!plan.embedded && fs::equivalent(candidate, plan.sourcePath, ec)) {
+            plan.copyPath = candidate.string();
+            plan.copyExists = true;
+            break;
+        }
+        if (!bytesRead) {
+            bytes = bytesToCopy(plan);
+            bytesRead = true;
+        }
+        if (bytes && fs::is_regular_file(candidate, ec) && fileBytes(candidate.string()) == *bytes) {
+            plan.copyPath = candidate.string();
+            plan.copyExists = true;
+            break;
+        }
+        wanted = file; // taken now: the next try is file_2, ...
+    }
     const fs::path out = fs::absolute(settings.outFolder.empty() ? "." : settings.outFolder);
     plan.sivName = fs::absolute(plan.copyPath).lexically_normal().lexically_relative(out.lexically_normal()).generic_string();
 }
@@ -201,21 +248,21 @@ std::vector<TexturePlan> planTextures(const aiScene& scene, const std::vector<st
 void copyTextures(std::vector<TexturePlan>& plans, ImageFiles& images) {
     for (TexturePlan& plan : plans) {
         if (plan.copyPath.empty()) continue;
-        std::error_code ec;
-        fs::create_directories(fs::path(plan.copyPath).parent_path(), ec);
-        if (plan.embedded && plan.embedded->mHeight != 0) {
-            images.writePng(plan.copyPath, texels(*plan.embedded));
-            continue;
+        if (!plan.copyExists) {
+            if (plan.embedded && plan.embedded->mHeight != 0)
+                images.writePng(plan.copyPath, texels(*plan.embedded));
+            else if (plan.embedded)
+                writeBytes(plan.copyPath, plan.embedded->pcData, plan.embedded->mWidth);
+            else if (std::error_code ec; !fs::copy_file(plan.sourcePath, plan.copyPath, fs::copy_options::none, ec))
+                throw Error("Cannot copy texture " + plan.reference + " to " + plan.copyPath + ": " + ec.message());
         }
-        if (plan.embedded)
-            writeBytes(plan.copyPath, plan.embedded->pcData, plan.embedded->mWidth);
-        else if (fs::absolute(plan.sourcePath) != fs::absolute(plan.copyPath) &&
-                 !fs::copy_file(plan.sourcePath, plan.copyPath, fs::copy_options::overwrite_existing, ec))
-            throw Error("Cannot copy texture " + plan.reference + " to " + plan.copyPath + ": " + ec.message());
         // The player decodes pictures with this same decoder: what it cannot read here, the
-        // player could not show.
+        // player could not show. Only a copy this run wrote is taken back.
         if (images.read(plan.copyPath)) continue;
-        fs::remove(plan.copyPath, ec);
+        if (!plan.copyExists) {
+            std::error_code ec;
+            fs::remove(plan.copyPath, ec);
+        }
         throw Error("texture " + plan.reference + ": the player cannot read this picture format; convert it to PNG");
     }
 }

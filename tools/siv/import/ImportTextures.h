@@ -21,6 +21,7 @@ struct TexturePlan {
     std::string sourcePath; // the file found beside the model; empty for an embedded picture
     const aiTexture* embedded = nullptr;
     std::string copyPath;   // with --copy-textures: the file written there
+    bool copyExists = false; // copyPath is the picture itself, or holds its bytes: nothing is written
     std::string problem;    // why it cannot be imported; empty when it can
     bool missing = false;   // no file was found for it: its materials can go untextured
 };
