@@ -102,8 +102,6 @@ int run(ImportCommand& c) {
         if (!t.problem.empty()) throw Error(model + ": " + t.problem);
     if (!c.copyFolder.empty()) {
         const auto images = openImageFiles();
-        std::error_code ec;
-        fs::create_directories(c.copyFolder, ec);
         try {
             copyTextures(converted.textures, *images);
         } catch (const Error& e) {

@@ -249,6 +249,9 @@ void copyTextures(std::vector<TexturePlan>& plans, ImageFiles& images) {
     for (TexturePlan& plan : plans) {
         if (plan.copyPath.empty()) continue;
         if (!plan.copyExists) {
+            // The copy folder; a copy's own name never holds a folder.
+            std::error_code ec;
+            fs::create_directories(fs::path(plan.copyPath).parent_path(), ec);
             if (plan.embedded && plan.embedded->mHeight != 0)
                 images.writePng(plan.copyPath, texels(*plan.embedded));
             else if (plan.embedded)
