@@ -9,6 +9,7 @@
 
 #include "core/Error.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <vector>
 
@@ -48,6 +49,15 @@ public:
             return keys_.back().value;
         }
         return static_cast<const Derived&>(*this).interpolate(static_cast<std::size_t>(i), t);
+    }
+
+    // evaluate(t) for a caller whose keys ascend strictly in time (the import's fitter): the
+    // same segment found by bisection, so that probing every segment of n keys costs n log n.
+    Value evaluateAscending(float t) const {
+        if (keys_.size() < 2) return evaluate(t);
+        const auto later = std::upper_bound(keys_.begin(), keys_.end(), t, [](float time, const Key& k) { return time < k.time; });
+        if (later == keys_.begin() || later == keys_.end()) return keys_.back().value;
+        return static_cast<const Derived&>(*this).interpolate(static_cast<std::size_t>(later - keys_.begin()) - 1, t);
     }
 
     std::size_t keyCount() const noexcept { return keys_.size(); }

@@ -74,12 +74,12 @@ Errors segmentErrors(const SourceMotion& source, float t0, float t1,
     Errors worst;
     for (int i = 0; i <= kProbesPerSegment; ++i) {
         const float t = i == kProbesPerSegment ? t1 : t0 + (t1 - t0) * float(i) / kProbesPerSegment;
-        const Vec3 eye = position.evaluate(t);
+        const Vec3 eye = position.evaluateAscending(t);
         const Vec3 sourceEye = source.position(t);
         worst.distance = std::max(worst.distance, distance(eye, sourceEye));
-        if (rotation) worst.degrees = std::max(worst.degrees, rotationDegrees(rotation->evaluate(t), source.rotation(t)));
+        if (rotation) worst.degrees = std::max(worst.degrees, rotationDegrees(rotation->evaluateAscending(t), source.rotation(t)));
         if (target) {
-            const Vec3 played = minus(target->evaluate(t), eye);
+            const Vec3 played = minus(target->evaluateAscending(t), eye);
             const Vec3 wanted = minus(source.target(t), sourceEye);
             worst.degrees = std::max(worst.degrees, directionDegrees(played, wanted));
         }

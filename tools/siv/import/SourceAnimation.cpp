@@ -1,6 +1,7 @@
 #include "import/SourceAnimation.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace zamp::sivtool {
 
@@ -11,13 +12,12 @@ namespace {
 template <class Key>
 std::pair<unsigned, double> locate(const Key* keys, unsigned count, double tick) {
     if (count == 1 || tick <= keys[0].mTime) return {0, 0.0};
-    for (unsigned i = 0; i + 1 < count; ++i) {
-        if (tick < keys[i + 1].mTime) {
-            const double span = keys[i + 1].mTime - keys[i].mTime;
-            return {i, span > 0 ? (tick - keys[i].mTime) / span : 0.0};
-        }
-    }
-    return {count - 1, 0.0};
+    // Keys ascend in time: the first key later than `tick` ends its interval.
+    const Key* later = std::upper_bound(keys, keys + count, tick, [](double t, const Key& k) { return t < k.mTime; });
+    if (later == keys + count) return {count - 1, 0.0};
+    const unsigned i = unsigned(later - keys) - 1;
+    const double span = keys[i + 1].mTime - keys[i].mTime;
+    return {i, span > 0 ? (tick - keys[i].mTime) / span : 0.0};
 }
 
 aiVector3D vectorAt(const aiVectorKey* keys, unsigned count, double tick, const aiVector3D& rest) {
@@ -65,7 +65,8 @@ const aiNode* findNode(const aiScene& scene, const aiString& name) { return find
 
 SourceAnimation::SourceAnimation(const aiScene&, const aiAnimation* animation) : animation_(animation) {
     if (!animation) return;
-    if (animation->mTicksPerSecond > 0) secondsPerTick_ = 1.0 / animation->mTicksPerSecond;
+    if (animation->mTicksPerSecond > 0 && std::isfinite(animation->mTicksPerSecond))
+        secondsPerTick_ = 1.0 / animation->mTicksPerSecond;
     for (unsigned i = 0; i < animation->mNumChannels; ++i) {
         const aiNodeAnim* c = animation->mChannels[i];
         channels_.emplace(c->mNodeName.C_Str(), c); // the first channel of a node counts
@@ -114,6 +115,8 @@ std::vector<double> SourceAnimation::keyTimes(const aiNode& node) const {
         for (unsigned i = 0; i < c->mNumRotationKeys; ++i) times.push_back(c->mRotationKeys[i].mTime * secondsPerTick_);
         for (unsigned i = 0; i < c->mNumScalingKeys; ++i) times.push_back(c->mScalingKeys[i].mTime * secondsPerTick_);
     }
+    // A damaged file's NaN or infinite key time is no time at all.
+    std::erase_if(times, [](double t) { return !std::isfinite(t); });
     std::sort(times.begin(), times.end());
     times.erase(std::unique(times.begin(), times.end()), times.end());
     return times;
