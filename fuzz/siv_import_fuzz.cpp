@@ -25,7 +25,8 @@ namespace {
 
 // New extensions go at the end: a seed's first byte keeps picking the one it was made for.
 constexpr const char* kExtensions[] = {".gltf", ".glb", ".obj", ".3ds", ".ply", ".stl", ".dae", ".fbx",
-                                       ".ase", ".lwo", ".x", ".blend", ".md2"};
+                                       ".ase", ".lwo", ".x", ".blend", ".md2", ".raw", ".off", ".lws", ".smd",
+                                       ".ogex"};
 
 } // namespace
 

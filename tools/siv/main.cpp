@@ -57,6 +57,8 @@ constexpr const char* kHelp =
     "          --keep-ambient       keep black ambient colours (else the diffuse colour)\n"
     "          --no-camera          make no camera for a model that has none\n"
     "          --no-light           make no light for a model that has none\n"
+    "          --time-limit S       stop an import still running after S seconds (default:\n"
+    "                               30 s and 30 s per MB of the model)\n"
     "  siv --help, siv --version\n"
     "\n"
     "Exit codes: 0 done, 1 a bad file or description (the message on standard error),\n"

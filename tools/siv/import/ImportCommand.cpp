@@ -2,7 +2,9 @@
 
 #include "core/DisplayText.h"
 #include "core/Error.h"
+#include "import/BoundedRun.h"
 #include "import/ImportReport.h"
+#include "import/ImportText.h"
 #include "import/ModelConversion.h"
 #include "import/ReaderCrashGuard.h"
 #include "platform/Platform.h"
@@ -15,7 +17,10 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <new>
 #include <optional>
+
+#include <unistd.h>
 
 namespace zamp::sivtool {
 
@@ -25,6 +30,8 @@ namespace {
 
 struct ImportCommand {
     bool info = false;
+    double timeLimit = 0; // --time-limit: 0 for the bound that follows from the file's size
+    std::size_t memoryBound = 0;
     std::optional<UpAxis> up;
     ImportOptions options;
     std::string copyFolder;
@@ -57,6 +64,12 @@ std::optional<ImportCommand> parse(const std::vector<std::string>& args) {
             c.options.camera = args[++i];
         } else if (a == "--up" && hasValue && (args[i + 1] == "y" || args[i + 1] == "z")) {
             c.up = args[++i] == "z" ? UpAxis::Z : UpAxis::Y;
+        } else if (a == "--time-limit" && hasValue) {
+            char* end = nullptr;
+            const std::string& text = args[++i];
+            const double seconds = std::strtod(text.c_str(), &end);
+            if (end == text.c_str() || *end || !(seconds > 0) || !std::isfinite(seconds)) return std::nullopt;
+            c.timeLimit = seconds;
         } else if (a == "--scale" && hasValue) {
             char* end = nullptr;
             const std::string& text = args[++i];
@@ -72,6 +85,25 @@ std::optional<ImportCommand> parse(const std::vector<std::string>& args) {
     if (c.files.size() != (c.info ? 1u : 2u)) return std::nullopt;
     if (c.info && !c.copyFolder.empty()) return std::nullopt;
     return c;
+}
+
+// The progress line the waiting side shows on a terminal goes before anything is printed.
+void clearProgressLine() {
+    if (isatty(STDERR_FILENO)) std::cerr << "\r\033[K" << std::flush;
+}
+
+// What a child that was stopped may have left: the temporary files of its writes
+// (OUT.PID-N.partial), never anybody else's.
+void removeChildsTemporaryFiles(const std::string& out, int childPid) {
+    const fs::path target(out);
+    const fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
+    const std::string prefix = target.filename().string() + "." + std::to_string(childPid) + "-";
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.rfind(prefix, 0) == 0 && name.size() > 8 && name.compare(name.size() - 8, 8, ".partial") == 0)
+            fs::remove(it->path(), ec);
+    }
 }
 
 // MD2 keeps its animation as whole frames of vertices, of which the reader takes the first.
@@ -109,9 +141,28 @@ int run(ImportCommand& c) {
         }
     }
     writeFileReplacing(out, encodeSivFile(converted.file));
+    clearProgressLine();
     for (const std::string& w : converted.warnings) std::cerr << "siv import: warning: " << w << "\n";
     std::cout << importSummary(converted, model, out) << "\n";
     return 0;
+}
+
+// Runs the command, with its one line on stderr for every failure; the child's side.
+int runReporting(ImportCommand& command) {
+    try {
+        return run(command);
+    } catch (const Error& e) {
+        clearProgressLine();
+        std::cerr << displayText(e.what()) << "\n";
+    } catch (const std::bad_alloc&) {
+        clearProgressLine();
+        std::cerr << displayText(command.files[0]) << ": reading it needs more memory than the "
+                  << command.memoryBound / (1024 * 1024) << " MiB the import allows for a file of its size\n";
+    } catch (const std::exception& e) {
+        clearProgressLine();
+        std::cerr << "siv import: " << e.what() << "\n";
+    }
+    return 1;
 }
 
 } // namespace
@@ -138,7 +189,12 @@ std::unique_ptr<ModelImport> importModel(const std::string& model, ImportOptions
         if (guardReader) guard.emplace(displayText(model + ": the model cannot be read (the model library failed on it)"));
         scene = imported->importer.ReadFile(model, importPostProcessing());
     }
-    if (!scene) throw Error(model + ": the model cannot be read (" + imported->importer.GetErrorString() + ")");
+    if (!scene) {
+        const std::string why = imported->importer.GetErrorString();
+        // The reader caught the memory bound's refusal and passed it on as its reason.
+        if (why.find("bad_alloc") != std::string::npos) throw std::bad_alloc();
+        throw Error(model + ": the model cannot be read (" + why + ")");
+    }
     options.frame = sourceFrameOf(*scene, model, up);
     if (extension == ".3ds") options.threeDsCameras = readThreeDsCameras(model);
     if (extension == ".md2") options.vertexAnimationFrames = md2FrameCount(model);
@@ -156,13 +212,26 @@ int runImport(const std::vector<std::string>& args) {
         std::cerr << "usage: " << kImportUsage << "\n";
         return 2;
     }
-    try {
-        return run(*command);
-    } catch (const Error& e) {
-        std::cerr << displayText(e.what()) << "\n";
-    } catch (const std::exception& e) {
-        std::cerr << "siv import: " << e.what() << "\n";
-    }
+    const std::string& model = command->files[0];
+    std::error_code ec;
+    const std::uintmax_t size = fs::is_regular_file(model, ec) ? fs::file_size(model, ec) : 0;
+    const ImportBounds bounds = boundsForModel(ec ? 0 : size, command->timeLimit);
+    command->memoryBound = bounds.memoryBytes;
+    const bool terminal = isatty(STDERR_FILENO);
+    bool shown = false;
+    const BoundedOutcome outcome = runBounded([&] { return runReporting(*command); }, bounds, [&](double seconds) {
+        if (!terminal) return;
+        std::cerr << "\rsiv import: reading " << displayText(model) << ": " << int(seconds) << " s\033[K" << std::flush;
+        shown = true;
+    });
+    if (shown) clearProgressLine();
+    if (outcome.kind == BoundedOutcome::Kind::Exited) return outcome.exitCode;
+    if (!command->info) removeChildsTemporaryFiles(command->files[1], outcome.childPid);
+    if (outcome.kind == BoundedOutcome::Kind::TimedOut)
+        std::cerr << displayText(model) << ": the import did not finish within " << number(bounds.seconds)
+                  << " s (the model library may hang on a damaged file; --time-limit SECONDS allows longer)\n";
+    else
+        std::cerr << displayText(model) << ": the model cannot be read (the model library failed on it)\n";
     return 1;
 }
 

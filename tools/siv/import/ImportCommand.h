@@ -15,7 +15,8 @@ namespace zamp::sivtool {
 
 inline constexpr const char* kImportUsage =
     "siv import [--copy-textures DIR] [--textures DIR]... [--strict] [--up y|z] [--scale F] [--camera N|NAME] "
-    "[--keep-eye] [--keep-ambient] [--no-camera] [--no-light] MODEL OUT.siv | siv import --info [options] MODEL";
+    "[--keep-eye] [--keep-ambient] [--no-camera] [--no-light] [--time-limit S] MODEL OUT.siv | "
+    "siv import --info [options] MODEL";
 
 // A model read and converted. The importer owns the scene that embedded textures live in.
 struct ModelImport {
@@ -34,7 +35,8 @@ std::unique_ptr<ModelImport> importModel(const std::string& modelPath, ImportOpt
                                          std::optional<UpAxis> up = std::nullopt);
 
 // The arguments after "import". Returns the exit code: 0 done, 1 a model that cannot be
-// imported or an output that cannot be written (one line on stderr), 2 wrong usage.
+// imported or an output that cannot be written (one line on stderr), 2 wrong usage. The import
+// runs in a child process bounded in memory and time (BoundedRun.h).
 int runImport(const std::vector<std::string>& args);
 
 } // namespace zamp::sivtool
