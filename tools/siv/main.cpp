@@ -3,11 +3,13 @@
 //                                       gives the player's message on stderr and exit 1
 //   siv build DESCRIPTION.lua OUT.siv   a SIV file from a Lua scene description
 //   siv import [options] MODEL OUT.siv  a SIV file from a model (glTF, OBJ, FBX, ...)
+//   siv formats                         the model file extensions that import reads
 // Exit codes: 0 done, 1 bad file or description, 2 wrong usage.
 #include "LuaTable.h"
 #include "SivDescription.h"
 #include "SivInfo.h"
 #include "import/ImportCommand.h"
+#include "import/ModelFormats.h"
 
 #include "core/DisplayText.h"
 #include "core/Error.h"
@@ -26,7 +28,8 @@ using namespace zamp::sivtool;
 namespace {
 
 void printUsage(std::ostream& out) {
-    out << "usage: siv info [--keys] FILE | siv build DESCRIPTION.lua OUT.siv |\n       " << kImportUsage << "\n";
+    out << "usage: siv info [--keys] FILE | siv build DESCRIPTION.lua OUT.siv | siv formats |\n       " << kImportUsage
+        << "\n";
 }
 
 constexpr const char* kHelp =
@@ -39,10 +42,13 @@ constexpr const char* kHelp =
     "  siv build DESCRIPTION.lua OUT.siv\n"
     "        run the Lua scene description (boxes, spheres, tori, planes, meshes of your own,\n"
     "        materials, cameras, lights, tracks) and write it as a SIV file.\n"
-    "  siv import [--copy-textures DIR] [--no-camera] [--no-light] [--scale F] MODEL OUT.siv\n"
+    "  siv import [--copy-textures DIR] [--texture-root DIR] [--no-camera] [--no-light]\n"
+    "             [--scale F] MODEL OUT.siv\n"
     "        convert a model (glTF, OBJ, 3DS, FBX, Collada, ... as Assimp reads them) into a\n"
     "        SIV file: meshes, materials, textures, cameras, lights and animation. --info lists\n"
     "        what would be converted and what dropped, without writing.\n"
+    "  siv formats\n"
+    "        list the file name extensions of the model formats that import reads.\n"
     "  siv --help, siv --version\n"
     "\n"
     "Exit codes: 0 done, 1 a bad file or description (the message on standard error),\n"
@@ -126,6 +132,10 @@ int main(int argc, char** argv) {
         }
         if (files.size() != 1) return usage();
         return info(files[0], options);
+    }
+    if (args.size() == 1 && args[0] == "formats") {
+        for (const std::string& extension : readableModelExtensions()) std::cout << extension << "\n";
+        return 0;
     }
     if (args[0] == "import") return runImport(std::vector<std::string>(args.begin() + 1, args.end()));
     if (args[0] == "build") {

@@ -41,6 +41,8 @@ std::optional<ImportCommand> parse(const std::vector<std::string>& args) {
             c.options.makeLight = false;
         } else if (a == "--copy-textures" && i + 1 < args.size()) {
             c.copyFolder = args[++i];
+        } else if (a == "--texture-root" && i + 1 < args.size()) {
+            c.options.textures.textureRoot = args[++i];
         } else if (a == "--scale" && i + 1 < args.size()) {
             char* end = nullptr;
             const std::string& text = args[++i];

@@ -1,4 +1,4 @@
-// `siv import [--info] [--copy-textures DIR] [--no-camera] [--no-light] [--scale F] MODEL [OUT.siv]`:
+// `siv import [--info] [--copy-textures DIR] [--texture-root DIR] [--no-camera] [--no-light] [--scale F] MODEL [OUT.siv]`:
 // reads a model with Assimp and writes it as a SIV file (docs/guide/scenes.md tells authors
 // what comes over and what does not).
 #pragma once
@@ -14,7 +14,7 @@
 namespace zamp::sivtool {
 
 inline constexpr const char* kImportUsage =
-    "siv import [--copy-textures DIR] [--no-camera] [--no-light] [--scale F] MODEL OUT.siv | "
+    "siv import [--copy-textures DIR] [--texture-root DIR] [--no-camera] [--no-light] [--scale F] MODEL OUT.siv | "
     "siv import --info [--scale F] MODEL";
 
 // A model read and converted. The importer owns the scene that embedded textures live in.

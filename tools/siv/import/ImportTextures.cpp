@@ -91,7 +91,10 @@ std::vector<TexturePlan> planTextures(const aiScene& scene, const std::vector<st
                 plan.problem = "texture " + reference + " cannot be found beside the model";
         }
         if (plan.problem.empty()) {
-            if (!settings.copyFolder.empty())
+            if (!settings.textureRoot.empty() && !plan.embedded)
+                plan.sivName = fs::absolute(plan.sourcePath).lexically_normal().lexically_relative(
+                    fs::absolute(settings.textureRoot).lexically_normal()).generic_string();
+            else if (!settings.copyFolder.empty())
                 planCopy(plan, settings, taken, plans.size());
             else if (plan.embedded)
                 plan.problem = "texture " + reference + " is embedded in the model: give --copy-textures DIR to write it out";

@@ -28,6 +28,9 @@ struct TextureSettings {
     std::string modelStem;   // the model's file name without extension: names embedded pictures
     std::string copyFolder;  // empty: no copies, the SIV file names the model's own files
     std::string outFolder;   // the folder of OUT.siv: copied names are relative to it
+    // Set (--texture-root): files found beside the model are not copied but named by their
+    // place relative to this folder (the show folder, from which the player finds them).
+    std::string textureRoot;
 };
 
 // Plans every distinct texture in `references`, in order. Copy names never repeat.
