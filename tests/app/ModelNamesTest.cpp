@@ -294,6 +294,53 @@ TEST_F(ModelNames, ACacheThatCannotBeWrittenCostsAWarningAndLeavesNothingBehind)
         << "the temporary import is gone";
 }
 
+// The web page has no model library: tools/web-pack-models converts the show's models when the
+// page is made, and the page's importer (PackedModels) finds them in the packed tree. Both
+// importers are drawn here on one device; the page itself is not run (no browser).
+TEST_F(ModelNames, APagesPackedConversionsDrawWhatThePlayersImportDraws) {
+    gltf::write(twoSquares({"checks.png", {}}), (show() / "data/models/Pair Of 'Squares'.gltf").string());
+    gltf::write(twoSquares({"", embeddedPng}), (show() / "data/pair.glb").string());
+    dir.write("show/data/notes.xml", "<not a model/>");
+    const std::string command = "ZAMP_SIV='" SIV_TOOL_EXECUTABLE "' '" ZAMP_SOURCE_DIR "/tools/web-pack-models' '" +
+                                show().string() + "' '" + (dir.path() / "stage").string() + "' >'" +
+                                (dir.path() / "packer.txt").string() + "' 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0) << readText(dir.path() / "packer.txt");
+    const std::string said = readText(dir.path() / "packer.txt");
+    EXPECT_NE(said.find("warning: data/notes.xml is not converted"), std::string::npos) << said;
+    EXPECT_NE(said.find("converted 2 of 3 model files"), std::string::npos) << said;
+    EXPECT_FALSE(fs::exists(dir.path() / "stage/data/notes.xml.import"));
+    // What the page's files hold: the show folder with the packer's folders over it.
+    fs::copy(dir.path() / "stage", show(), fs::copy_options::recursive);
+
+    const fs::path previous = fs::current_path();
+    fs::current_path(show());
+    {
+        test::OffscreenGl gl{320, 240};
+        DemoApp app;
+        app.attachDevice(gl.device());
+        for (const char* model : {"data/models/Pair Of 'Squares'.gltf", "data/pair.glb"}) {
+            SCOPED_TRACE(model);
+            dir.write("show/data/script.lua", showScript(model));
+            app.models = std::make_unique<ModelCache>(
+                ModelCacheSettings{SIV_TOOL_EXECUTABLE, models().string(), kModelImportSeconds, nullptr});
+            ASSERT_EQ(app.loadShow("data/script.lua"), 0);
+            app.demoTime = 0.5f;
+            app.drawShow();
+            const RgbImage imported = gl.device().readRenderTarget();
+            app.models = std::make_unique<PackedModels>();
+            ASSERT_EQ(app.loadShow("data/script.lua"), 0);
+            app.demoTime = 0.5f;
+            app.drawShow();
+            const RgbImage packed = gl.device().readRenderTarget();
+            EXPECT_TRUE(packed.pixels == imported.pixels) << "every pixel the same";
+            EXPECT_PIXEL_NEAR(packed, kLeft, 120, 1, 255, 0, 0);
+            const test::Rgb right = test::pixelAt(packed, kRight, 120);
+            EXPECT_TRUE(right.g > 60 && right.b > 20) << test::describe(right);
+        }
+    }
+    fs::current_path(previous);
+}
+
 // The author's mode: the model is one of the show's files, and saving it shows the new model.
 TEST_F(ModelNames, InTheAuthorsModeASavedModelShowsAtTheNextLook) {
     const fs::path previous = fs::current_path();
