@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <random>
+#include <system_error>
 
 namespace zamp {
 
@@ -42,7 +43,8 @@ public:
             path_ = parent / name;
             std::error_code ec;
             if (fs::create_directory(path_, ec)) return;
-            if (ec || attempt == 16) throw fs::filesystem_error("cannot make a folder", path_, ec);
+            if (!ec && attempt == 16) ec = std::make_error_code(std::errc::file_exists);
+            if (ec) throw fs::filesystem_error("cannot make a folder", path_, ec);
         }
     }
     ~WorkFolder() {
@@ -85,8 +87,9 @@ void splitToolOutput(const std::string& err, std::vector<std::string>& warnings,
 ModelCacheSettings modelCacheSettings(const std::atomic<bool>* stop) {
     ModelCacheSettings settings;
     settings.stop = stop;
+    // Never a relative name: that would be looked for in the show folder, a stranger's.
     const std::string here = runningProgramFolder();
-    settings.tool = (fs::path(here.empty() ? "." : here) / "siv").string();
+    if (!here.empty()) settings.tool = (fs::path(here) / "siv").string();
     // The base directory specification: a relative XDG_CACHE_HOME is to be ignored.
     const char* cacheHome = std::getenv("XDG_CACHE_HOME");
     const char* home = std::getenv("HOME");
@@ -124,18 +127,24 @@ std::string ModelCache::keyOf(const std::string& path, const std::string& file) 
 }
 
 void ModelCache::runImport(const std::string& path, const std::string& file, const std::string& folder) const {
+    const std::string failed = "loadsiv: " + path + ": ";
+    if (settings_.tool.empty())
+        throw Error(failed + "the model cannot be imported: the player's own folder, where the siv tool is installed, "
+                             "is unknown");
+    std::error_code ec;
+    const fs::path showFolder = fs::current_path(ec);
+    if (ec) throw Error(failed + "the model cannot be imported: the show folder is gone (" + ec.message() + ")");
     const fs::path entry(folder);
     // Texture files stay where they are, named from the show folder (the working folder);
     // only pictures held inside the model are written out, into the entry.
     const std::vector<std::string> arguments = {"import",
                                                 "--texture-root",
-                                                fs::current_path().string(),
+                                                showFolder.string(),
                                                 "--copy-textures",
                                                 (entry / kModelEmbeddedFolder).string(),
                                                 file.starts_with("-") ? "./" + file : file,
                                                 (entry / kModelSceneFile).string()};
     const ProgramRun run = runProgram(settings_.tool, arguments, settings_.timeLimitSeconds, settings_.stop);
-    const std::string failed = "loadsiv: " + path + ": ";
     switch (run.end) {
     case ProgramRun::End::NotRun:
         throw Error(failed + "the model cannot be imported: the siv tool (" + settings_.tool +
@@ -152,6 +161,10 @@ void ModelCache::runImport(const std::string& path, const std::string& file, con
     std::vector<std::string> warnings;
     std::string message;
     splitToolOutput(run.err, warnings, message);
+    // Wrong usage: a siv of another version, without the options the player gives.
+    if (run.status == 2)
+        throw Error(failed + "the model cannot be imported: the siv tool (" + settings_.tool +
+                    ") does not take the import's options; is it of another version than the player?");
     if (run.status != 0) {
         // The tool's one line names the model and says what is wrong with it.
         if (!message.empty()) throw Error("loadsiv: " + message);

@@ -26,7 +26,7 @@ namespace zamp {
 inline constexpr double kModelImportSeconds = 60;
 
 struct ModelCacheSettings {
-    std::string tool;   // the siv executable
+    std::string tool;   // the siv executable, an absolute name; empty: none is known
     std::string folder; // where entries are kept; empty: nowhere, every load imports
     double timeLimitSeconds = kModelImportSeconds;
     const std::atomic<bool>* stop = nullptr; // set: a running import is ended

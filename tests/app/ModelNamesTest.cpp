@@ -230,6 +230,9 @@ TEST_F(ModelNames, AToolThatFaultsHangsOrIsMissingEndsTheRunInOneLineAndExitCode
         {"echo $$ > '" + pid.string() + "'\nexec sleep 1000", {"ZAMP_MODEL_IMPORT_SECONDS=0.5"},
          "loadsiv: data/m.gltf: the model import did not finish within 0.5 s"},
         {"exit 7", {}, "loadsiv: data/m.gltf: the model import failed (siv ended with exit code 7)"},
+        {"echo 'usage: siv import ...' >&2; exit 2", {},
+         "loadsiv: data/m.gltf: the model cannot be imported: the siv tool (" + (dir.path() / "bin/siv").string() +
+             ") does not take the import's options; is it of another version than the player?"},
         {"", {}, "loadsiv: data/m.gltf: the model cannot be imported: the siv tool (" + (dir.path() / "bin/siv").string() +
                      ") cannot be run: No such file or directory"},
         {"exit 0", {"ZAMP_MODEL_IMPORT_SECONDS=soon"}, "ZAMP_MODEL_IMPORT_SECONDS must be a number of seconds above 0, "
