@@ -227,8 +227,9 @@ TEST_F(ModelNames, AToolThatFaultsHangsOrIsMissingEndsTheRunInOneLineAndExitCode
         std::string message;
     } cases[] = {
         {"kill -SEGV $$", {}, "loadsiv: data/m.gltf: the model import failed (siv ended by signal 11)"},
-        {"echo $$ > '" + pid.string() + "'\nexec sleep 1000", {"ZAMP_MODEL_IMPORT_SECONDS=0.5"},
-         "loadsiv: data/m.gltf: the model import did not finish within 0.5 s"},
+        // Two seconds: long enough for the stand-in to say who it is on a busy machine.
+        {"echo $$ > '" + pid.string() + "'\nexec sleep 1000", {"ZAMP_MODEL_IMPORT_SECONDS=2"},
+         "loadsiv: data/m.gltf: the model import did not finish within 2 s"},
         {"exit 7", {}, "loadsiv: data/m.gltf: the model import failed (siv ended with exit code 7)"},
         {"echo 'usage: siv import ...' >&2; exit 2", {},
          "loadsiv: data/m.gltf: the model cannot be imported: the siv tool (" + (dir.path() / "bin/siv").string() +
