@@ -90,7 +90,7 @@ ModelCacheSettings modelCacheSettings(const std::atomic<bool>* stop) {
     // Never a relative name: that would be looked for in the show folder, a stranger's.
     const std::string here = runningProgramFolder();
     if (!here.empty()) settings.tool = (fs::path(here) / "siv").string();
-    // The base directory specification: a relative XDG_CACHE_HOME is to be ignored.
+    // As the XDG base directories are meant: a relative XDG_CACHE_HOME is ignored.
     const char* cacheHome = std::getenv("XDG_CACHE_HOME");
     const char* home = std::getenv("HOME");
     if (cacheHome && fs::path(cacheHome).is_absolute())
