@@ -6,6 +6,7 @@
 #include "platform/Platform.h"
 #include "script/ScriptHost.h"
 #include "show/Frame.h"
+#include "show/ModelImport.h"
 #include "show/RenderContext.h"
 #include "show/Show.h"
 
@@ -34,7 +35,7 @@ void DemoApp::attachDevice(Device& d) {
 int DemoApp::loadShow(const std::string& scriptPath, bool keepTime) {
     auto fresh = std::make_unique<Show>();
     fresh->warnings.listener = [this](const std::string& text) { warn(text); };
-    auto host = std::make_unique<ScriptHost>(ScriptContext{*fresh, *device, *imageFiles, &Interrupt::requested()});
+    auto host = std::make_unique<ScriptHost>(ScriptContext{*fresh, *device, *imageFiles, &Interrupt::requested(), models.get()});
     const int status = host->runFile(showFilePath(scriptPath));
     if (status == 2) return status;
     checkFinishedShow(*fresh);

@@ -13,6 +13,7 @@ namespace zamp {
 
 class Device;
 class ImageFiles;
+class ModelImporter;
 class ScriptHost;
 class Show;
 class Surface;
@@ -49,6 +50,8 @@ public:
 
     std::unique_ptr<Window> window;
     std::unique_ptr<ImageFiles> imageFiles;
+    // Turns the model files that scripts name into scenes; null: a model name is an error.
+    std::unique_ptr<ModelImporter> models;
     std::unique_ptr<Show> show;
     std::unique_ptr<ScriptHost> script;
 

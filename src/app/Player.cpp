@@ -4,6 +4,7 @@
 #include "app/DemoApp.h"
 #include "app/Interrupt.h"
 #include "app/MainLoop.h"
+#include "app/ModelCache.h"
 #include "app/MusicSync.h"
 #include "app/OfflineRun.h"
 #include "app/Startup.h"
@@ -43,6 +44,7 @@ int runAuthorMode(DemoApp& app, const CommandLine& cl) {
 
 // Returns -1 to go on to the normal end, or the exit code of an early end.
 int startAndRun(DemoApp& app, const CommandLine& cl, const std::string& renderDir) {
+    app.models = std::make_unique<ModelCache>(modelCacheSettings(&Interrupt::requested()));
     WindowOptions options;
     options.title = "ZAMP Demo System";
     options.windowed = cl.windowed || cl.dev;

@@ -1,5 +1,5 @@
 // What the script functions act on while the show script runs: the show being built, the
-// device its textures and meshes are made on, and the image decoder.
+// device its textures and meshes are made on, the image decoder and the model importer.
 #pragma once
 
 #include <atomic>
@@ -8,6 +8,7 @@ namespace zamp {
 
 class Device;
 class ImageFiles;
+class ModelImporter;
 class Show;
 
 struct ScriptContext {
@@ -16,6 +17,8 @@ struct ScriptContext {
     ImageFiles& imageFiles;
     // When set (by a signal), the script is stopped where it is; null: never.
     const std::atomic<bool>* stop = nullptr;
+    // Turns model files that loadsiv names into SIV files; null: models cannot be loaded.
+    ModelImporter* models = nullptr;
 };
 
 } // namespace zamp

@@ -18,7 +18,9 @@ namespace zamp {
 
 class Device;
 class ImageFiles;
+class ModelImporter;
 class TextureRegistry;
+class Warnings;
 struct TextureRecord;
 
 struct SceneMesh {
@@ -71,10 +73,18 @@ public:
     void loadSiv(Device& device, ImageFiles& files, TextureRegistry& textures, const std::string& path,
                  const std::string& name);
 
+    // Loads the model file at `path` (one that isModelFileName names; found as core/ShowFiles.h
+    // describes, and only inside the show folder) through `models`, and appends it as a scene
+    // called `name`. The import's warnings go to `warnings`, each after the model's name. An
+    // entry kept from an earlier run that fails to load is imported again, once. Throws the
+    // import's or the load's Error; on failure the list is unchanged.
+    void loadModel(Device& device, ImageFiles& files, TextureRegistry& textures, ModelImporter& models,
+                   Warnings& warnings, const std::string& path, const std::string& name);
+
     // Appends a finished scene; its index stays valid until the list is destroyed.
     Scene& append(std::unique_ptr<Scene> scene);
 
-    // The SIV files loaded, as they were opened.
+    // The SIV and model files loaded, as they were opened.
     const std::vector<std::string>& files() const { return files_; }
 
     std::size_t size() const { return scenes_.size(); }

@@ -1,5 +1,6 @@
 #include "show/SivSceneBuilder.h"
 
+#include "show/ModelImport.h"
 #include "show/SivTracks.h"
 #include "show/TextureRegistry.h"
 #include "siv/SivCurveChecks.h"
@@ -9,7 +10,8 @@
 namespace zamp {
 
 std::unique_ptr<Scene> buildSivScene(Device& device, ImageFiles& imageFiles, TextureRegistry& textures,
-                                     const SivFile& file, const std::string& path, const std::string& name) {
+                                     const SivFile& file, const std::string& path, const std::string& name,
+                                     const std::string& modelFolder) {
     const SivTrackIndex tracks(file.tracks);
     checkSivCurveKeyBudget(file, tracks, path);
     const SivTextureNames textureNames(file);
@@ -25,7 +27,7 @@ std::unique_ptr<Scene> buildSivScene(Device& device, ImageFiles& imageFiles, Tex
         const SivMaterial& material = sivMeshMaterial(file, m, path);
         target.material = sivMaterial(material);
         target.twoSided = material.twoSided != 0;
-        const std::string textureName = textureNames.forMaterial(material, path);
+        const std::string textureName = modelTextureName(modelFolder, textureNames.forMaterial(material, path));
         if (!textureName.empty()) {
             target.texture = &textures.load(device, imageFiles, textureName);
             target.hasTexture = true;

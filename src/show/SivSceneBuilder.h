@@ -17,8 +17,10 @@ class ImageFiles;
 // anything is built, then the first failure of the mesh and curve checks
 // (siv/SivMeshBuilder.h, siv/SivCurveChecks.h) in the order the meshes and cameras are built,
 // or the registry's "Error Loading Texture " + name. Textures that load before a later failure
-// stay in the registry.
+// stay in the registry. `modelFolder` is the entry of an imported model when the file is one
+// (show/ModelImport.h): the pictures that were inside the model are found there.
 std::unique_ptr<Scene> buildSivScene(Device& device, ImageFiles& imageFiles, TextureRegistry& textures,
-                                     const SivFile& file, const std::string& path, const std::string& name);
+                                     const SivFile& file, const std::string& path, const std::string& name,
+                                     const std::string& modelFolder = {});
 
 } // namespace zamp

@@ -53,8 +53,15 @@ std::string framePngName(long frame) {
 }
 
 RunResult runZamp(const std::vector<std::string>& args, const std::filesystem::path& cwd) {
+    return runZampAt(ZAMP_EXECUTABLE, args, cwd);
+}
+
+RunResult runZampAt(const std::string& executable, const std::vector<std::string>& args,
+                    const std::filesystem::path& cwd, const std::vector<std::string>& environment) {
     TempDir io;
-    std::string command = "cd " + quote(cwd.string()) + " && " + quote(ZAMP_EXECUTABLE);
+    std::string command = "cd " + quote(cwd.string()) + " && env";
+    for (const auto& setting : environment) command += " " + quote(setting);
+    command += " " + quote(executable);
     for (const auto& a : args) command += " " + quote(a);
     command += " >" + quote((io.path() / "out").string()) + " 2>" + quote((io.path() / "err").string()) + " </dev/null";
     int status = std::system(command.c_str());

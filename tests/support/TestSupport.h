@@ -41,6 +41,10 @@ std::string framePngName(long frame);
 
 // Runs the zamp executable with `args` from the folder `cwd`.
 RunResult runZamp(const std::vector<std::string>& args, const std::filesystem::path& cwd);
+// The same for the program `executable` (a copy of zamp elsewhere), with the settings
+// `environment` ("NAME=value") added to the environment.
+RunResult runZampAt(const std::string& executable, const std::vector<std::string>& args,
+                    const std::filesystem::path& cwd, const std::vector<std::string>& environment = {});
 
 // An offscreen window with a real OpenGL device (Mesa works without a display).
 class OffscreenGl {

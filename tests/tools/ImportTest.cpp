@@ -240,6 +240,44 @@ TEST_F(Import, GlbEmbeddedTextureIsWrittenOutAsPng) {
     EXPECT_EQ(written->pixels[3], paint(1, 1));
 }
 
+// What the player asks for when a show names a model: files found beside the model keep their
+// place and are named from the show folder; only pictures inside the model are written out.
+TEST_F(Import, TextureRootNamesFoundFilesWhereTheyLieAndCopiesOnlyEmbeddedPictures) {
+    test::writeTestPng(dir.path() / "show/data/models/textures/paint.png", 2, 2, paint);
+    dir.write("show/data/models/box.obj", "mtllib box.mtl\nv -1 -1 0\nv 1 -1 0\nv 1 1 0\nv -1 1 0\n"
+                                          "vt 0 0\nvt 1 0\nvt 1 1\nvt 0 1\nusemtl painted\nf 1/1 2/2 3/3 4/4\n");
+    dir.write("show/data/models/box.mtl", "newmtl painted\nKd 1 1 1\nmap_Kd textures\\Paint.PNG\n");
+    ImportOptions options;
+    options.textures.textureRoot = path("show");
+    const auto found = import("show/data/models/box.obj", "cache/box.siv", "cache/embedded", options);
+    ASSERT_EQ(found->model.textures.size(), 1u);
+    const TexturePlan& file = found->model.textures[0];
+    EXPECT_TRUE(file.problem.empty()) << file.problem;
+    EXPECT_EQ(sivTextureName(found->model.file.textures.at(0)).value_or(""), "data/models/textures/paint.png");
+    EXPECT_TRUE(file.copyPath.empty()) << "not copied: " << file.copyPath;
+    const auto images = openImageFiles();
+    copyTextures(found->model.textures, *images);
+    EXPECT_FALSE(fs::exists(path("cache/embedded"))) << "nothing to write out";
+
+    std::ifstream in(path("show/data/models/textures/paint.png"), std::ios::binary);
+    gltf::Document doc;
+    doc.images = {{"", std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {})}};
+    doc.materials = {{"skin", {1, 1, 1, 1}, false, 0}};
+    doc.meshes = {quad("q", 0, 0, 1, 0)};
+    doc.nodes = {{"q", 0, -1, -1, {}, {0, 0, 0, 1}, {1, 1, 1}, {}}};
+    doc.roots = {0};
+    gltf::write(doc, path("show/data/skin.glb"));
+    const auto embedded = import("show/data/skin.glb", "cache/skin.siv", "cache/embedded", options);
+    ASSERT_EQ(embedded->model.textures.size(), 1u);
+    EXPECT_TRUE(embedded->model.textures[0].problem.empty()) << embedded->model.textures[0].problem;
+    const std::string name = sivTextureName(embedded->model.file.textures.at(0)).value_or("");
+    EXPECT_EQ(name.rfind("embedded/", 0), 0u) << name << ": a copy, relative to the SIV file's folder";
+    copyTextures(embedded->model.textures, *images);
+    const auto written = images->read(path("cache/" + name));
+    ASSERT_TRUE(written);
+    EXPECT_EQ(written->pixels[2], paint(0, 1));
+}
+
 TEST_F(Import, ThreeDsWrittenByAssimpsExporterKeepsItsMeshAndMaterial) {
     dir.write("box.obj", "mtllib box.mtl\nv -1 -1 0\nv 1 -1 0\nv 1 1 0\nv -1 1 0\nusemtl painted\nf 1 2 3 4\n");
     dir.write("box.mtl", "newmtl painted\nKa 0.1 0.2 0.3\nKd 0.4 0.5 0.6\n");

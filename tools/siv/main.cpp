@@ -3,12 +3,14 @@
 //                                       gives the player's message on stderr and exit 1
 //   siv build DESCRIPTION.lua OUT.siv   a SIV file from a Lua scene description
 //   siv import [options] MODEL OUT.siv  a SIV file from a model (glTF, OBJ, FBX, ...)
+//   siv formats                         the model file extensions that import reads
 // Exit codes: 0 done, 1 bad file or description, 2 wrong usage.
 #include "LuaTable.h"
 #include "SivDescription.h"
 #include "SivInfo.h"
 #include "import/ImportCommand.h"
 #include "import/ImportText.h"
+#include "import/ModelFormats.h"
 
 #include "core/DisplayText.h"
 #include "core/Error.h"
@@ -27,7 +29,8 @@ using namespace zamp::sivtool;
 namespace {
 
 void printUsage(std::ostream& out) {
-    out << "usage: siv info [--keys] FILE | siv build DESCRIPTION.lua OUT.siv |\n       " << kImportUsage << "\n";
+    out << "usage: siv info [--keys] FILE | siv build DESCRIPTION.lua OUT.siv | siv formats |\n       " << kImportUsage
+        << "\n";
 }
 
 constexpr const char* kHelp =
@@ -46,6 +49,7 @@ constexpr const char* kHelp =
     "        and in metres where the file names its unit. --info lists what would be\n"
     "        converted and what dropped, without writing. Options:\n"
     "          --copy-textures DIR  copy the textures into DIR (embedded ones written out)\n"
+    "          --texture-root DIR   name textures by their place relative to DIR, not copied\n"
     "          --textures DIR       look for textures by name in DIR and below too (repeatable)\n"
     "          --strict             refuse a model whose texture is not found (else a warning,\n"
     "                               and its materials import untextured)\n"
@@ -59,6 +63,8 @@ constexpr const char* kHelp =
     "          --no-light           make no light for a model that has none\n"
     "          --time-limit S       stop an import still running after S seconds (default:\n"
     "                               30 s and 30 s per MB of the model)\n"
+    "  siv formats\n"
+    "        list the file name extensions of the model formats that import reads.\n"
     "  siv --help, siv --version\n"
     "\n"
     "Exit codes: 0 done, 1 a bad file or description (the message on standard error),\n"
@@ -143,6 +149,10 @@ int main(int argc, char** argv) {
         }
         if (files.size() != 1) return usage();
         return info(files[0], options);
+    }
+    if (args.size() == 1 && args[0] == "formats") {
+        for (const std::string& extension : readableModelExtensions()) std::cout << extension << "\n";
+        return 0;
     }
     if (args[0] == "import") return runImport(std::vector<std::string>(args.begin() + 1, args.end()));
     if (args[0] == "build") {

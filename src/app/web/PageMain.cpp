@@ -8,6 +8,7 @@
 #include "app/Startup.h"
 #include "platform/Platform.h"
 #include "platform/web/WebLibrary.h"
+#include "show/ModelImport.h"
 #include "show/Show.h"
 
 #include <emscripten/emscripten.h>
@@ -79,6 +80,8 @@ int main(int argc, char** argv) {
             window.windowed = true;
             window.backBufferWidth = page.options.width;
             window.backBufferHeight = page.options.height;
+            // Models were converted when the page was made (tools/web-pack).
+            page.app.models = std::make_unique<zamp::PackedModels>();
             if (!zamp::openShow(page.app, window, true)) return 1;
             zamp::startLive(page.app);
             page.events = zamp::windowEvents(*page.app.window);

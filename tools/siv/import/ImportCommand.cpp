@@ -58,6 +58,8 @@ std::optional<ImportCommand> parse(const std::vector<std::string>& args) {
             c.options.strictTextures = true;
         } else if (a == "--copy-textures" && hasValue) {
             c.copyFolder = args[++i];
+        } else if (a == "--texture-root" && hasValue) {
+            c.options.textures.textureRoot = args[++i];
         } else if (a == "--textures" && hasValue) {
             c.options.textures.searchFolders.push_back(args[++i]);
         } else if (a == "--camera" && hasValue && !args[i + 1].empty()) {

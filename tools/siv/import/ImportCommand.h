@@ -14,7 +14,7 @@
 namespace zamp::sivtool {
 
 inline constexpr const char* kImportUsage =
-    "siv import [--copy-textures DIR] [--textures DIR]... [--strict] [--up y|z] [--scale F] [--camera N|NAME] "
+    "siv import [--copy-textures DIR] [--texture-root DIR] [--textures DIR]... [--strict] [--up y|z] [--scale F] [--camera N|NAME] "
     "[--keep-eye] [--keep-ambient] [--no-camera] [--no-light] [--time-limit S] MODEL OUT.siv | "
     "siv import --info [options] MODEL";
 

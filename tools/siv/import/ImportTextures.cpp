@@ -229,7 +229,15 @@ std::vector<TexturePlan> planTextures(const aiScene& scene, const std::vector<st
             }
         }
         if (plan.problem.empty()) {
-            if (!settings.copyFolder.empty())
+            if (!settings.textureRoot.empty() && !plan.embedded) {
+                plan.sivName = fs::absolute(plan.sourcePath).lexically_normal().lexically_relative(
+                    fs::absolute(settings.textureRoot).lexically_normal()).generic_string();
+                // The player never reaches outside the show folder: such a picture is missing.
+                if (plan.sivName.empty() || plan.sivName.rfind("..", 0) == 0) {
+                    plan.problem = "texture " + reference + " lies outside " + settings.textureRoot;
+                    plan.missing = true;
+                }
+            } else if (!settings.copyFolder.empty())
                 planCopy(plan, settings, taken, plans.size());
             else if (plan.embedded)
                 plan.problem = "texture " + reference + " is embedded in the model: give --copy-textures DIR to write it out";

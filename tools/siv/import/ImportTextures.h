@@ -32,6 +32,9 @@ struct TextureSettings {
     std::string copyFolder;  // empty: no copies, the SIV file names the model's own files
     std::string outFolder;   // the folder of OUT.siv: texture names are relative to it
     std::vector<std::string> searchFolders; // --textures: where else to look for a texture by its name
+    // Set (--texture-root): files found for the model are not copied but named by their
+    // place relative to this folder (the show folder, from which the player finds them).
+    std::string textureRoot;
 };
 
 // Where the file of a texture that a model names is, found as a modelling program's "find
