@@ -75,7 +75,7 @@ TEST_F(ImportKeepsFiles, ADifferentPictureOfTheSameNameKeepsItsPlaceAndTheSameBy
 TEST_F(ImportKeepsFiles, AnOutputNamedAsTheModelIsRefused) {
     writeText("m.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n");
     const std::string model = slurp(path("m.obj"));
-    for (const std::string out : {path("m.obj"), path("./m.obj")}) {
+    for (const std::string& out : {path("m.obj"), path("./m.obj")}) {
         const Outcome r = run("import '" + path("m.obj") + "' '" + out + "'");
         EXPECT_EQ(r.exitCode, 1);
         EXPECT_NE(r.err.find("is the model itself"), std::string::npos) << r.err;
