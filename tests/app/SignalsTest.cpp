@@ -17,32 +17,12 @@ namespace {
 
 using test::TempDir;
 
-// The player started in `cwd` with `args` and its standard error to `err`.
-pid_t startZamp(const std::vector<std::string>& args, const std::filesystem::path& cwd, const std::filesystem::path& err) {
-    const pid_t pid = fork();
-    if (pid == 0) {
-        if (chdir(cwd.c_str()) != 0) _exit(127);
-        const int fd = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        dup2(fd, 2);
-        setenv("SDL_VIDEODRIVER", "offscreen", 1);
-        std::vector<char*> argv{const_cast<char*>(ZAMP_EXECUTABLE)};
-        for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        execv(ZAMP_EXECUTABLE, argv.data());
-        _exit(127);
-    }
-    return pid;
-}
+using test::startZamp;
 
-int waitExit(pid_t pid) {
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
-}
+int waitExit(pid_t pid) { return test::waitForExit(pid); }
 
 bool waitForFile(const std::filesystem::path& path) {
-    for (int i = 0; i < 2000 && !std::filesystem::exists(path); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    return std::filesystem::exists(path);
+    return test::waitFor([&] { return std::filesystem::exists(path); }, 10);
 }
 
 TEST(Signals, CtrlCStopsARenderWithinAFrameLeavingWholeFrames) {
