@@ -34,7 +34,8 @@ void DemoApp::attachDevice(Device& d) {
 int DemoApp::loadShow(const std::string& scriptPath, bool keepTime) {
     auto fresh = std::make_unique<Show>();
     fresh->warnings.listener = [this](const std::string& text) { warn(text); };
-    auto host = std::make_unique<ScriptHost>(ScriptContext{*fresh, *device, *imageFiles, &Interrupt::requested()});
+    auto host =
+        std::make_unique<ScriptHost>(ScriptContext{*fresh, *device, *imageFiles, &Interrupt::requested(), scriptRules});
     const int status = host->runFile(showFilePath(scriptPath));
     if (status == 2) return status;
     checkFinishedShow(*fresh);

@@ -5,6 +5,7 @@
 
 #include "app/FrameClock.h"
 #include "app/MusicPlayer.h"
+#include "script/ScriptContext.h"
 
 #include <memory>
 #include <string>
@@ -37,6 +38,7 @@ public:
     // (2: the file did not open; nothing changes then). A script function's failure is
     // thrown and leaves the current show as it was.
     // With `keepTime` the demo time stays where it is (the author's mode rebuilds shows).
+    // The script runs under `scriptRules`.
     int loadShow(const std::string& scriptPath, bool keepTime = false);
 
     // Clears the back buffer, draws the show at the demo time, presents.
@@ -57,6 +59,8 @@ public:
     FrameClock clock;
     float demoTime = 0;
     MusicPlayer music;
+    // What scripts may do: sandboxed unless --trust.
+    ScriptRules scriptRules;
 };
 
 } // namespace zamp

@@ -74,6 +74,7 @@ int startAndRun(DemoApp& app, const CommandLine& cl, const std::string& renderDi
 } // namespace
 
 int runPlayer(DemoApp& app, const CommandLine& cl) {
+    app.scriptRules.trusted = cl.trust;
     const bool box = !cl.offline() && !Interrupt::requested();
     std::string renderDir = cl.renderDir.value_or("");
     const int early = runReportingErrors([&] { return startAndRun(app, cl, renderDir); }, box);

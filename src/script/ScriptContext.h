@@ -1,5 +1,6 @@
 // What the script functions act on while the show script runs: the show being built, the
-// device its textures and meshes are made on, and the image decoder.
+// device its textures and meshes are made on, and the image decoder; and what the script is
+// allowed besides.
 #pragma once
 
 #include <atomic>
@@ -10,12 +11,20 @@ class Device;
 class ImageFiles;
 class Show;
 
+// What a script may do beyond building its show (ScriptSandbox.h says what each means).
+struct ScriptRules {
+    // Lua's io and os in full (--trust). Without it the script reaches only its show folder:
+    // no commands, no files outside the folder, no environment.
+    bool trusted = false;
+};
+
 struct ScriptContext {
     Show& show;
     Device& device;
     ImageFiles& imageFiles;
     // When set (by a signal), the script is stopped where it is; null: never.
     const std::atomic<bool>* stop = nullptr;
+    ScriptRules rules{};
 };
 
 } // namespace zamp

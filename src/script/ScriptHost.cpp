@@ -14,7 +14,22 @@ namespace zamp {
 
 void ScriptHost::LuaClose::operator()(lua_State* L) const { lua_close(L); }
 
-ScriptHost::ScriptHost(const ScriptContext& context) : context_(context) {
+namespace {
+
+#if defined(__EMSCRIPTEN__)
+// The web page plays every show as a stranger's: it has no way to trust a script.
+constexpr bool kTrustPossible = false;
+#else
+constexpr bool kTrustPossible = true;
+#endif
+
+// The registry key under which the state keeps its host.
+const char kHostKey = 0;
+
+} // namespace
+
+ScriptHost::ScriptHost(const ScriptContext& context)
+    : context_(context), sandbox_(context.rules.trusted && kTrustPossible) {
     L_.reset(luaL_newstate());
     L = L_.get();
     if (!L) throw Error("The script interpreter cannot start: out of memory.");
@@ -30,6 +45,7 @@ ScriptHost::ScriptHost(const ScriptContext& context) : context_(context) {
         lua_pushstring(L, library.name);
         lua_call(L, 1, 0);
     }
+    sandbox_.install(L, *this);
 
     std::size_t count = 0;
     const ScriptFunctionEntry* functions = scriptFunctions(count);
@@ -40,6 +56,10 @@ ScriptHost::ScriptHost(const ScriptContext& context) : context_(context) {
         lua_pushcclosure(L, &ScriptHost::call, 2);
         lua_settable(L, LUA_GLOBALSINDEX);
     }
+
+    lua_pushlightuserdata(L, const_cast<char*>(&kHostKey));
+    lua_pushlightuserdata(L, this);
+    lua_rawset(L, LUA_REGISTRYINDEX);
 }
 
 ScriptHost::~ScriptHost() = default;
@@ -59,9 +79,6 @@ void refuseEverything(lua_State* L, lua_Debug*) {
     lua_pushstring(L, kFailedText);
     lua_error(L);
 }
-
-// The registry key under which the state keeps its host.
-const char kHostKey = 0;
 
 void checkStop(lua_State* L, lua_Debug*) {
     if (!ScriptHost::stopRequested(L)) return;
@@ -131,6 +148,21 @@ bool ScriptHost::stopRequested(lua_State* L) noexcept {
     return true;
 }
 
+void ScriptHost::keepFailure(lua_State* L, const char* function, const std::string& message) noexcept {
+    if (failure_) return;
+    try {
+        failure_ = std::make_exception_ptr(Error(message).withContext(callerLocation(L, function)));
+    } catch (...) {
+        failure_ = std::current_exception();
+    }
+}
+
+int ScriptHost::raiseFailure(lua_State* L) {
+    lua_sethook(L, refuseEverything, LUA_MASKCOUNT, 1);
+    lua_pushstring(L, kFailedText);
+    return lua_error(L);
+}
+
 // The bridge between Lua and a script function. A C++ exception must not unwind through
 // Lua's C frames: it is caught here and kept, and the Lua error is raised from a frame that
 // holds no C++ objects.
@@ -155,9 +187,7 @@ int ScriptHost::call(lua_State* L) {
         }
     }
     if (results >= 0) return results;
-    lua_sethook(L, refuseEverything, LUA_MASKCOUNT, 1);
-    lua_pushstring(L, kFailedText);
-    return lua_error(L);
+    return raiseFailure(L);
 }
 
 int ScriptHost::finish(int status) {
@@ -182,12 +212,7 @@ int ScriptHost::run(int loadStatus) {
         lua_pop(L, 1);
         throw Error(text);
     }
-    if (context_.stop) {
-        lua_pushlightuserdata(L, const_cast<char*>(&kHostKey));
-        lua_pushlightuserdata(L, this);
-        lua_rawset(L, LUA_REGISTRYINDEX);
-        lua_sethook(L, checkStop, LUA_MASKCOUNT, kStopCheckInstructions);
-    }
+    if (context_.stop) lua_sethook(L, checkStop, LUA_MASKCOUNT, kStopCheckInstructions);
     lua_pushcfunction(L, addTraceback);
     lua_insert(L, -2);
     const int handler = lua_gettop(L) - 1;
@@ -197,20 +222,20 @@ int ScriptHost::run(int loadStatus) {
 }
 
 int ScriptHost::runFile(const std::string& path) {
-    // Only a regular file: Lua's own loader would wait for ever on a named pipe.
-    OpenedFile opened = openRegularFile(path);
-    if (!opened.file) return 2;
-    std::string source;
-    char buffer[1 << 16];
-    while (const std::size_t got = std::fread(buffer, 1, sizeof buffer, opened.file.get())) source.append(buffer, got);
-    if (std::ferror(opened.file.get())) return 2;
-    // As Lua's file loader does, a first line starting with '#' (a "#!" line) is skipped,
-    // its line break kept so that line numbers stay those of the file.
-    if (!source.empty() && source.front() == '#') source.erase(0, std::min(source.find('\n'), source.size()));
-    return run(luaL_loadbuffer(L, source.data(), source.size(), ("@" + path).c_str()));
+    // Only a regular file (Lua's own loader would wait for ever on a named pipe), and one of a
+    // size a script can have, refused before it is read.
+    ChunkFile file = readChunkFile(path.c_str());
+    if (file.tooLarge) throw Error(file.problemText(path));
+    if (!file.ok()) return 2;
+    return runSource(file.text, "@" + path, path);
 }
 
 int ScriptHost::runString(const std::string& source, const std::string& chunkName) {
+    return runSource(source, chunkName, chunkName.empty() ? chunkName : chunkName.substr(1));
+}
+
+int ScriptHost::runSource(const std::string& source, const std::string& chunkName, const std::string& shownName) {
+    if (isPrecompiledChunk(source)) throw Error(precompiledChunkMessage(shownName));
     return run(luaL_loadbuffer(L, source.data(), source.size(), chunkName.c_str()));
 }
 
