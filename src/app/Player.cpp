@@ -27,6 +27,7 @@ constexpr int kOfflineHeight = 768;
 // The author's mode: a show that fails to build at first is shown as its message over an
 // empty picture until the author mends it.
 int runAuthorMode(DemoApp& app, const CommandLine& cl) {
+    app.scriptRules.mostSeconds = kMostAuthorScriptSeconds;
     std::string firstError;
     try {
         if (app.loadShow(kScriptPath) == 2) return reportMissingScript(true);

@@ -16,6 +16,9 @@ struct ScriptRules {
     // Lua's io and os in full (--trust). Without it the script reaches only its show folder:
     // no commands, no files outside the folder, no environment.
     bool trusted = false;
+    // A script that runs longer than this many seconds is stopped (the author's mode, where
+    // an endless loop would hold the window); 0: never.
+    double mostSeconds = 0;
 };
 
 struct ScriptContext {

@@ -137,12 +137,33 @@ bool ScriptHost::stopRequested(lua_State* L) noexcept {
     lua_rawget(L, LUA_REGISTRYINDEX);
     auto* host = static_cast<ScriptHost*>(lua_touserdata(L, -1));
     lua_pop(L, 1);
-    if (!host || !host->context_.stop || !host->context_.stop->load()) return false;
-    if (!host->failure_) {
+    return host && host->stopNow(L);
+}
+
+bool ScriptHost::stopNow(lua_State* L) noexcept {
+    const bool requested = context_.stop && context_.stop->load();
+    const bool timeUp = context_.rules.mostSeconds > 0 && std::chrono::steady_clock::now() > deadline_;
+    if (!requested && !timeUp) return false;
+    if (!failure_) {
         try {
-            host->failure_ = std::make_exception_ptr(Error("The script was stopped."));
+            if (requested) {
+                failure_ = std::make_exception_ptr(Error("The script was stopped."));
+            } else {
+                char seconds[32];
+                std::snprintf(seconds, sizeof seconds, "%g", context_.rules.mostSeconds);
+                Error error(std::string("The script was stopped: it ran for more than ") + seconds +
+                            " s, the most the author's mode allows.");
+                // Where it was: the innermost level that runs script code.
+                lua_Debug ar;
+                for (int level = 0; lua_getstack(L, level, &ar); ++level) {
+                    if (!scriptPlace(L, level, ar)) continue;
+                    error = error.withContext(std::string("  at ") + ar.short_src + ":" + std::to_string(ar.currentline));
+                    break;
+                }
+                failure_ = std::make_exception_ptr(error);
+            }
         } catch (...) {
-            host->failure_ = std::current_exception();
+            failure_ = std::current_exception();
         }
     }
     return true;
@@ -212,7 +233,11 @@ int ScriptHost::run(int loadStatus) {
         lua_pop(L, 1);
         throw Error(text);
     }
-    if (context_.stop) lua_sethook(L, checkStop, LUA_MASKCOUNT, kStopCheckInstructions);
+    if (context_.rules.mostSeconds > 0)
+        deadline_ = std::chrono::steady_clock::now() +
+                    std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                        std::chrono::duration<double>(context_.rules.mostSeconds));
+    if (context_.stop || context_.rules.mostSeconds > 0) lua_sethook(L, checkStop, LUA_MASKCOUNT, kStopCheckInstructions);
     lua_pushcfunction(L, addTraceback);
     lua_insert(L, -2);
     const int handler = lua_gettop(L) - 1;

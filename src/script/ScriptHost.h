@@ -5,7 +5,9 @@
 // then on every instruction of the script raises one too, so that nothing more of it runs
 // (`pcall` cannot swallow the failure); `runFile` rethrows the original exception after the
 // script has returned. A stop request (ScriptContext::stop) ends the script the same way,
-// with the Error "The script was stopped.".
+// with the Error "The script was stopped.", and so does running longer than
+// ScriptRules::mostSeconds ("The script was stopped: it ran for more than 5 s, the most the
+// author's mode allows.", with the line it was running under it).
 //
 // What the script may do with Lua's own libraries is ScriptSandbox's (ScriptSandbox.h); a
 // refused call ends the script as a failing script function does.
@@ -14,6 +16,7 @@
 #include "script/ScriptContext.h"
 #include "script/ScriptSandbox.h"
 
+#include <chrono>
 #include <exception>
 #include <memory>
 #include <string>
@@ -55,7 +58,8 @@ public:
 
     lua_State* state() const { return L; }
 
-    // For the state's hook: true (and the script's failure recorded) once a stop is requested.
+    // For the state's hook: true (and the script's failure recorded) once a stop is requested
+    // or the script's time is up.
     static bool stopRequested(lua_State* L) noexcept;
 
     // For the guarded library functions (ScriptSandbox.cpp): keeps an Error with `message`
@@ -79,9 +83,11 @@ private:
     int runSource(const std::string& source, const std::string& chunkName, const std::string& shownName);
     int finish(int status);
     static int call(lua_State* L);
+    bool stopNow(lua_State* L) noexcept;
 
     ScriptContext context_;
     ScriptSandbox sandbox_;
+    std::chrono::steady_clock::time_point deadline_{};
     std::unique_ptr<lua_State, LuaClose> L_;
     lua_State* L = nullptr;
     std::exception_ptr failure_;

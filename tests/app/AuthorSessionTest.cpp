@@ -1,6 +1,7 @@
 // The author's mode on the real OpenGL device: live reload at the same demo time, a failed
-// reload that keeps the picture and shows its message, no device objects left behind over
-// many reloads, the keys, and picture and music moving together.
+// reload that keeps the picture and shows its message, a script that never ends stopped, no
+// device objects left behind over many reloads, the keys, and picture and music moving
+// together.
 #include "app/AuthorSession.h"
 #include "app/DemoApp.h"
 #include "platform/Window.h"
@@ -92,6 +93,25 @@ TEST_F(AuthorFixture, AFailedReloadKeepsThePictureAndShowsTheMessageUntilTheNext
     s.checkFiles();
     EXPECT_TRUE(s.errorText().empty());
     EXPECT_PIXEL_NEAR(frame(), 6, 6, 1, 0, 0, 255); // the message is gone
+}
+
+TEST_F(AuthorFixture, AScriptThatNeverEndsIsStoppedAndTheLastGoodShowPlaysOn) {
+    app.scriptRules.mostSeconds = 0.5;
+    AuthorSession& s = start(colourShow(0, 255, 0));
+    const std::string stopped = "The script was stopped: it ran for more than 0.5 s, the most the author's mode allows.";
+    writeScript("endtime(30)\nlocal n = 0\nwhile true do n = n + 1 end");
+    s.checkFiles();
+    EXPECT_EQ(s.errorText(), stopped + "\n  at data/script.lua:3");
+    EXPECT_PIXEL_NEAR(frame(), 200, 200, 1, 0, 255, 0);
+    // R tries again (and is stopped again); saving a fix builds the show; Esc ends.
+    s.handle(key(Key::R));
+    EXPECT_EQ(s.errorText().substr(0, stopped.size()), stopped);
+    writeScript(colourShow(0, 0, 255));
+    s.checkFiles();
+    EXPECT_TRUE(s.errorText().empty()) << s.errorText();
+    EXPECT_PIXEL_NEAR(frame(), 200, 200, 1, 0, 0, 255);
+    s.handle(key(Key::Escape));
+    EXPECT_FALSE(s.step());
 }
 
 TEST_F(AuthorFixture, FiftyReloadsLeaveNoDeviceObjectsBehind) {

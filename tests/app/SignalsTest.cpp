@@ -50,6 +50,34 @@ TEST(Signals, AScriptThatNeverEndsIsStoppedBySigterm) {
     EXPECT_EQ(waitExit(pid), 143);
 }
 
+TEST(Signals, AScriptThatNeverEndsInTheAuthorsModeIsStoppedAndAFixPlays) {
+    TempDir show;
+    show.write("data/script.lua", "local n = 0\nwhile true do n = n + 1 end");
+    const auto err = show.path() / "err";
+    const pid_t pid = startZamp({"--dev"}, show.path(), err);
+    // Whatever happens below, the player does not outlive the test.
+    struct Reap {
+        pid_t pid;
+        bool done = false;
+        ~Reap() {
+            if (done) return;
+            kill(pid, SIGKILL);
+            test::waitForExit(pid);
+        }
+    } reap{pid};
+    const std::string stopped = "The script was stopped: it ran for more than 5 s, the most the author's mode allows.\n"
+                                "  at data/script.lua:2\n";
+    ASSERT_TRUE(test::waitFor([&] { return test::readText(err).find(stopped) != std::string::npos; }))
+        << test::readText(err);
+    // The author's mode goes on: saving a fix builds the show, which leaves a mark in its folder.
+    show.write("data/script.lua", "endtime(600) local f = io.open('data/played.txt', 'w') f:write('yes') f:close()");
+    ASSERT_TRUE(test::waitFor([&] { return std::filesystem::exists(show.path() / "data" / "played.txt"); }))
+        << test::readText(err);
+    kill(pid, SIGTERM);
+    EXPECT_EQ(waitExit(pid), 143);
+    reap.done = true;
+}
+
 TEST(Signals, StartUpFaultsEndWithMessagesNotAborts) {
     TempDir show;
     show.write("data/script.lua", "endtime(0.05)");
