@@ -36,7 +36,15 @@ int DemoApp::loadShow(const std::string& scriptPath, bool keepTime) {
     fresh->warnings.listener = [this](const std::string& text) { warn(text); };
     auto host =
         std::make_unique<ScriptHost>(ScriptContext{*fresh, *device, *imageFiles, &Interrupt::requested(), scriptRules});
-    const int status = host->runFile(showFilePath(scriptPath));
+    int status = 0;
+    try {
+        status = host->runFile(showFilePath(scriptPath));
+    } catch (...) {
+        filesOfFailedLoad = host->chunkFiles();
+        for (std::string& file : showFilesSought(*fresh)) filesOfFailedLoad.push_back(std::move(file));
+        throw;
+    }
+    filesOfFailedLoad.clear();
     if (status == 2) return status;
     checkFinishedShow(*fresh);
     script.reset();

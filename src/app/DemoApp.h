@@ -9,6 +9,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace zamp {
 
@@ -59,8 +60,11 @@ public:
     FrameClock clock;
     float demoTime = 0;
     MusicPlayer music;
-    // What scripts may do: sandboxed unless --trust.
+    // What scripts may do: sandboxed unless --trust; stopped after a while in the author's mode.
     ScriptRules scriptRules;
+    // After a load that failed: every file that attempt looked for, found or not (its chunk
+    // files and the files of showFilesSought), so that the author's mode can watch for them.
+    std::vector<std::string> filesOfFailedLoad;
 };
 
 } // namespace zamp
