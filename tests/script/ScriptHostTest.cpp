@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <lua.hpp>
 
+#include <chrono>
 #include <thread>
 
 namespace zamp {
@@ -113,6 +114,23 @@ TEST(ScriptStop, AStopRequestEndsAScriptThatNeverEnds) {
         EXPECT_EQ(e.message(), "The script was stopped.");
     }
     stopper.join();
+    EXPECT_EQ(show.startTime, 4.0f) << "what ran before stays";
+}
+
+TEST(ScriptStop, AScriptPastItsTimeIsStoppedWhereItIs) {
+    test::RecordingDevice device;
+    Show show;
+    auto files = openImageFiles();
+    ScriptHost script(ScriptContext{show, device, *files, nullptr, ScriptRules{false, 0.2}});
+    const auto began = std::chrono::steady_clock::now();
+    try {
+        script.runString("starttime(4)\nlocal function spin()\n  while true do pcall(function() end) end\nend\nspin()");
+        ADD_FAILURE() << "the script ended by itself";
+    } catch (const Error& e) {
+        EXPECT_STREQ(e.what(), "The script was stopped: it ran for more than 0.2 s, the most the author's mode allows.\n"
+                               "  at script:3");
+    }
+    EXPECT_GE(std::chrono::steady_clock::now() - began, std::chrono::milliseconds(200)) << "not before its time";
     EXPECT_EQ(show.startTime, 4.0f) << "what ran before stays";
 }
 
