@@ -81,10 +81,16 @@ void refuseEverything(lua_State* L, lua_Debug*) {
 }
 
 void checkStop(lua_State* L, lua_Debug*) {
-    if (!ScriptHost::stopRequested(L)) return;
-    lua_sethook(L, refuseEverything, LUA_MASKCOUNT, 1);
-    lua_pushstring(L, kFailedText);
-    lua_error(L);
+    if (ScriptHost::stopRequested(L)) ScriptHost::raiseFailure(L);
+}
+
+// The host that runs the script of `L`, from the registry; null before it is registered.
+ScriptHost* registeredHost(lua_State* L) {
+    lua_pushlightuserdata(L, const_cast<char*>(&kHostKey));
+    lua_rawget(L, LUA_REGISTRYINDEX);
+    auto* host = static_cast<ScriptHost*>(lua_touserdata(L, -1));
+    lua_pop(L, 1);
+    return host;
 }
 
 // "file:line" of stack level `level`, when that level runs script code.
@@ -133,10 +139,7 @@ int addTraceback(lua_State* L) {
 } // namespace
 
 bool ScriptHost::stopRequested(lua_State* L) noexcept {
-    lua_pushlightuserdata(L, const_cast<char*>(&kHostKey));
-    lua_rawget(L, LUA_REGISTRYINDEX);
-    auto* host = static_cast<ScriptHost*>(lua_touserdata(L, -1));
-    lua_pop(L, 1);
+    ScriptHost* host = registeredHost(L);
     return host && host->stopNow(L);
 }
 
@@ -179,7 +182,10 @@ void ScriptHost::keepFailure(lua_State* L, const char* function, const std::stri
 }
 
 int ScriptHost::raiseFailure(lua_State* L) {
+    // The thread that failed, and the script's main thread too: coroutine.resume returns
+    // a coroutine's error as pcall does, and the code that resumed it must not go on either.
     lua_sethook(L, refuseEverything, LUA_MASKCOUNT, 1);
+    if (ScriptHost* host = registeredHost(L)) lua_sethook(host->L, refuseEverything, LUA_MASKCOUNT, 1);
     lua_pushstring(L, kFailedText);
     return lua_error(L);
 }

@@ -3,7 +3,7 @@
 //
 // A script function that fails keeps its C++ exception: the call raises a Lua error, and from
 // then on every instruction of the script raises one too, so that nothing more of it runs
-// (`pcall` cannot swallow the failure); `runFile` rethrows the original exception after the
+// (neither `pcall` nor `coroutine.resume` can swallow the failure); `runFile` rethrows the original exception after the
 // script has returned. A stop request (ScriptContext::stop) ends the script the same way,
 // with the Error "The script was stopped.", and so does running longer than
 // ScriptRules::mostSeconds ("The script was stopped: it ran for more than 5 s, the most the

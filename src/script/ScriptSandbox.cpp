@@ -79,7 +79,7 @@ int guardedCall(lua_State* L) {
     ScriptHost& host = hostOf(L);
     const auto& g = *static_cast<const GuardedFunction*>(lua_touserdata(L, lua_upvalueindex(2)));
     if (g.refusal) {
-        host.sandbox().refuses(g.qualified, g.refusal);
+        host.sandbox().explainRefusal(g.qualified, g.refusal);
         return refuse(L, host, g.qualified);
     }
     for (int i = g.firstName; i >= 1 && i <= g.lastName; ++i) {
@@ -147,7 +147,7 @@ int guardedLoad(lua_State* L) {
     PieceReader reader;
     const int status = lua_load(L, readPiece, &reader, chunkName);
     if (reader.precompiled) {
-        host.sandbox().refusesPrecompiled("load", LUA_SIGNATURE);
+        host.sandbox().explainPrecompiled("load");
         return refuse(L, host, "load");
     }
     return loadResult(L, status);
@@ -363,13 +363,12 @@ void ScriptSandbox::install(lua_State* L, ScriptHost& host) {
 
 void ScriptSandbox::say(std::string text) noexcept { message_ = std::move(text); }
 
-bool ScriptSandbox::refuses(const char* function, const char* reason) noexcept {
+void ScriptSandbox::explainRefusal(const char* function, const char* reason) noexcept {
     try {
         say(std::string(function) + ": " + reason + kTrustHint);
     } catch (...) {
         message_.clear();
     }
-    return true;
 }
 
 bool ScriptSandbox::refusesName(const char* function, const char* name, bool opens) noexcept {
@@ -406,12 +405,16 @@ bool ScriptSandbox::readChunk(const char* name) noexcept {
 
 bool ScriptSandbox::refusesPrecompiled(const char* function, std::string_view text) noexcept {
     if (!isPrecompiledChunk(text)) return false;
+    explainPrecompiled(function);
+    return true;
+}
+
+void ScriptSandbox::explainPrecompiled(const char* function) noexcept {
     try {
         say(precompiledChunkMessage(function));
     } catch (...) {
         message_.clear();
     }
-    return true;
 }
 
 void ScriptSandbox::releaseChunk() noexcept {

@@ -77,17 +77,20 @@ public:
     // or not.
     const std::vector<std::string>& chunkFiles() const { return chunkFiles_; }
 
-    // For the functions Lua calls. Each returns true when the call is refused, with its
-    // message in message().
-    bool refuses(const char* function, const char* reason) noexcept;
+    // For the functions Lua calls. Puts the message of a call refused for `reason` in
+    // message().
+    void explainRefusal(const char* function, const char* reason) noexcept;
+    // Each of these returns true when the call is refused, with its message in message().
     // A name outside the show folder; with `opens`, also one of a named pipe, a device or a
     // socket inside it (opening it could hold the player for ever).
     bool refusesName(const char* function, const char* name, bool opens) noexcept;
     // Reads a chunk file into chunk(); false, with the reason in message(), when it cannot
     // be read. Records the name in chunkFiles().
     bool readChunk(const char* name) noexcept;
-    // Refuses a precompiled chunk named by `function`.
+    // Refuses `text` given to `function` when it is a precompiled chunk.
     bool refusesPrecompiled(const char* function, std::string_view text) noexcept;
+    // The message of a precompiled chunk refused to `function`.
+    void explainPrecompiled(const char* function) noexcept;
 
     const std::string& message() const { return message_; }
     const std::string& chunk() const { return chunk_; }

@@ -95,6 +95,9 @@ TEST_F(HostFixture, NothingOfTheScriptRunsAfterAFailureEvenInsidePcall) {
     EXPECT_FALSE(std::filesystem::exists(file));
     EXPECT_EQ(failure("pcall(function() pcall(random, 0) while true do end end) while true do end"),
               "random: n must not be 0");
+    // coroutine.resume returns a coroutine's error as pcall does: the resuming code stops too.
+    EXPECT_EQ(failure("coroutine.resume(coroutine.create(function() random(0) end)) while true do end"),
+              "random: n must not be 0");
 }
 
 TEST(ScriptStop, AStopRequestEndsAScriptThatNeverEnds) {

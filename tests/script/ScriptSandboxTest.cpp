@@ -129,8 +129,12 @@ TEST_F(SandboxTest, FilesOutsideTheShowFolderAreRefusedAndStayAsTheyWere) {
         {"os.rename(" + quoted(absolute) + ", 'data/taken.txt')", outsideMessage("os.rename", absolute)},
         {"dofile('../" + outside + "/lib.lua')", outsideMessage("dofile", "../" + outside + "/lib.lua")},
         {"loadfile('data/linked/lib.lua')", outsideMessage("loadfile", "data/linked/lib.lua")},
-        // pcall cannot swallow a refusal: nothing after it runs.
-        {"pcall(io.open, " + quoted(fresh) + ", 'w') starttime(5)", outsideMessage("io.open", fresh)},
+        // Neither pcall nor a coroutine can swallow a refusal: nothing after it runs.
+        {"pcall(io.open, " + quoted(fresh) + ", 'w') io.open('data/after.txt', 'w'):close() starttime(5)",
+         outsideMessage("io.open", fresh)},
+        {"coroutine.resume(coroutine.create(function() io.open(" + quoted(fresh) + ", 'w') end))\n"
+         "io.open('data/after.txt', 'w'):close() starttime(5)",
+         outsideMessage("io.open", fresh)},
     };
     for (const auto& [source, message] : cases) {
         EXPECT_EQ(run(source), message) << source;
@@ -139,6 +143,7 @@ TEST_F(SandboxTest, FilesOutsideTheShowFolderAreRefusedAndStayAsTheyWere) {
     EXPECT_EQ(userFiles(), (std::map<std::string, std::string>{{"secret.txt", "the user's"}, {"lib.lua", "starttime(99)"}}));
     EXPECT_EQ(test::readText(show.path() / "data" / "inside.txt"), "the show's");
     EXPECT_FALSE(fs::exists(show.path() / "data" / "taken.txt"));
+    EXPECT_FALSE(fs::exists(show.path() / "data" / "after.txt")) << "the script went on after a refusal";
 }
 
 TEST_F(SandboxTest, CommandsAreRefusedUnlessTheScriptIsTrusted) {
