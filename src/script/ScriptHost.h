@@ -3,11 +3,11 @@
 //
 // A script function that fails keeps its C++ exception: the call raises a Lua error, and from
 // then on every instruction of the script raises one too, so that nothing more of it runs
-// (neither `pcall` nor `coroutine.resume` can swallow the failure); `runFile` rethrows the original exception after the
-// script has returned. A stop request (ScriptContext::stop) ends the script the same way,
-// with the Error "The script was stopped.", and so does running longer than
-// ScriptRules::mostSeconds ("The script was stopped: it ran for more than 5 s, the most the
-// author's mode allows.", with the line it was running under it).
+// (neither `pcall` nor `coroutine.resume` can swallow the failure); `runFile` rethrows the
+// original exception after the script has returned. A stop request (ScriptContext::stop) ends
+// the script the same way, with the Error "The script was stopped.", and so does running
+// longer than ScriptRules::mostSeconds ("The script was stopped: it ran for more than 5 s, the
+// most the author's mode allows.", with the line it was running under it).
 //
 // What the script may do with Lua's own libraries is ScriptSandbox's (ScriptSandbox.h); a
 // refused call ends the script as a failing script function does.
