@@ -5,7 +5,9 @@
 #include "app/MusicSync.h"
 #include "core/DisplayText.h"
 #include "core/Error.h"
+#include "core/RegularFile.h"
 #include "core/ShowFiles.h"
+#include "script/ScriptHost.h"
 #include "gfx/Device.h"
 #include "platform/Window.h"
 #include "show/Show.h"
@@ -72,8 +74,13 @@ void AuthorSession::startMusic() {
 }
 
 void AuthorSession::watchFiles() {
-    std::vector<std::string> files = showFiles(*app_.show);
-    files.insert(files.begin(), showFilePath(kScriptPath));
+    // The script, what the show playing looked for, and after a failed load what that
+    // attempt looked for (a file it did not find appearing is a change).
+    std::vector<std::string> files{showFilePath(kScriptPath)};
+    if (app_.script) files.insert(files.end(), app_.script->chunkFiles().begin(), app_.script->chunkFiles().end());
+    const std::vector<std::string> sought = showFilesSought(*app_.show);
+    files.insert(files.end(), sought.begin(), sought.end());
+    files.insert(files.end(), app_.filesOfFailedLoad.begin(), app_.filesOfFailedLoad.end());
     watch_.watch(files);
 }
 
@@ -92,11 +99,14 @@ void AuthorSession::showError(const std::string& text) {
 
 bool AuthorSession::reload() {
     try {
-        if (app_.loadShow(kScriptPath, true) == 2) throw Error("Script Error! (" + std::string(kScriptPath) + " is gone)");
+        if (app_.loadShow(kScriptPath, true) == 2) {
+            const std::string what = describeWhatIsAt(showFilePath(kScriptPath));
+            throw Error("Script Error! (" + std::string(kScriptPath) + " " + (what == "does not exist" ? "is gone" : what) + ")");
+        }
     } catch (const Error& e) {
         error_ = e.what();
         std::cerr << displayText(error_) << '\n';
-        watchFiles(); // the last good show's files, and the script
+        watchFiles(); // the last good show's files, the script, what the attempt looked for
         showMessages();
         return false;
     }

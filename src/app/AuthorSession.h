@@ -1,7 +1,9 @@
 // The author's mode (`zamp --dev`): the show in a window with its music, keys to pause and
 // move through it, and live reload: when the script or any file the show loaded changes, the
 // show is built again and goes on at the same demo time. A failed reload keeps the last good
-// show playing and draws the message over it until a reload succeeds.
+// show playing and draws the message over it until a reload succeeds; the files the failed
+// attempt looked for are watched too, so creating a missing one reloads. A script that runs
+// longer than kMostAuthorScriptSeconds (an endless loop) is stopped and fails like any other.
 //
 // Keys: Space pauses and resumes picture and music together; Left/Right move 1 s back or
 // forward (10 s with Shift); Home goes to the start time; R reloads now; F toggles full
@@ -14,6 +16,10 @@
 #include <string>
 
 namespace zamp {
+
+// How long a script may run in the author's mode before it is stopped: a real show's script
+// ends in a fraction of it, and an endless loop holds the window only this long.
+inline constexpr double kMostAuthorScriptSeconds = 5;
 
 class DemoApp;
 struct WindowEvent;

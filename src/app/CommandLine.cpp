@@ -7,7 +7,7 @@
 namespace zamp {
 
 const char* const kUsage =
-    "usage: zamp [--windowed] [--size WxH] [--dev] [--sync-music] "
+    "usage: zamp [--windowed] [--size WxH] [--dev] [--sync-music] [--trust] "
     "[--render OUT_DIR [--fps N] [--at T]... [--frames FIRST:LAST]] [--bench N] [--help] [--version] [SHOW_DIR]";
 
 double parseNumber(const std::string& option, const std::string& text) {
@@ -65,6 +65,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
             cl.dev = true;
         } else if (a == "--sync-music") {
             cl.syncMusic = true;
+        } else if (a == "--trust") {
+            cl.trust = true;
         } else if (a == "--bench") {
             double n = parseNumber(a, value());
             if (n < 1 || n != std::floor(n) || n > 1e9) throw Error("--bench needs a frame count of 1 or more");

@@ -1,4 +1,4 @@
-// The player's command line: zamp [--windowed] [--size WxH] [--dev] [--sync-music]
+// The player's command line: zamp [--windowed] [--size WxH] [--dev] [--sync-music] [--trust]
 // [--render OUT_DIR [--fps N] [--at T]... [--frames FIRST:LAST]] [--bench N] [--help]
 // [--version] [SHOW_DIR]
 #pragma once
@@ -22,6 +22,7 @@ struct CommandLine {
     long benchFrames = 0;
     bool dev = false;       // the author's mode: a window, keys, live reload
     bool syncMusic = false; // the demo time follows the music's playing position
+    bool trust = false;     // the script gets Lua's io and os in full (script/ScriptSandbox.h)
     bool help = false;
     bool version = false;
     std::string showDir;

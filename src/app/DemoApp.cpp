@@ -35,8 +35,17 @@ void DemoApp::attachDevice(Device& d) {
 int DemoApp::loadShow(const std::string& scriptPath, bool keepTime) {
     auto fresh = std::make_unique<Show>();
     fresh->warnings.listener = [this](const std::string& text) { warn(text); };
-    auto host = std::make_unique<ScriptHost>(ScriptContext{*fresh, *device, *imageFiles, &Interrupt::requested(), models.get()});
-    const int status = host->runFile(showFilePath(scriptPath));
+    auto host =
+        std::make_unique<ScriptHost>(ScriptContext{*fresh, *device, *imageFiles, &Interrupt::requested(), models.get(), scriptRules});
+    int status = 0;
+    try {
+        status = host->runFile(showFilePath(scriptPath));
+    } catch (...) {
+        filesOfFailedLoad = host->chunkFiles();
+        for (std::string& file : showFilesSought(*fresh)) filesOfFailedLoad.push_back(std::move(file));
+        throw;
+    }
+    filesOfFailedLoad.clear();
     if (status == 2) return status;
     checkFinishedShow(*fresh);
     script.reset();

@@ -5,9 +5,11 @@
 
 #include "app/FrameClock.h"
 #include "app/MusicPlayer.h"
+#include "script/ScriptContext.h"
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace zamp {
 
@@ -38,6 +40,7 @@ public:
     // (2: the file did not open; nothing changes then). A script function's failure is
     // thrown and leaves the current show as it was.
     // With `keepTime` the demo time stays where it is (the author's mode rebuilds shows).
+    // The script runs under `scriptRules`.
     int loadShow(const std::string& scriptPath, bool keepTime = false);
 
     // Clears the back buffer, draws the show at the demo time, presents.
@@ -60,6 +63,11 @@ public:
     FrameClock clock;
     float demoTime = 0;
     MusicPlayer music;
+    // What scripts may do: sandboxed unless --trust; stopped after a while in the author's mode.
+    ScriptRules scriptRules;
+    // After a load that failed: every file that attempt looked for, found or not (its chunk
+    // files and the files of showFilesSought), so that the author's mode can watch for them.
+    std::vector<std::string> filesOfFailedLoad;
 };
 
 } // namespace zamp

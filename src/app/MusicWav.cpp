@@ -7,6 +7,7 @@
 #include <bit>
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <vector>
 
 namespace zamp {
@@ -41,21 +42,36 @@ std::vector<std::uint8_t> wavHeader(std::uint32_t dataBytes) {
 
 } // namespace
 
-std::uint64_t audioFramesFor(long videoFrames, double fps) {
-    return std::uint64_t(std::llround(double(videoFrames) / fps * kAudioSampleRate));
+namespace {
+
+[[noreturn]] void tooLong(const std::string& path, double seconds) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.0f", std::floor(seconds));
+    throw Error("Cannot write " + path + ": " + text + " s of music is more than a WAV file can hold");
 }
 
-void writeMusicWav(const std::string& path, MusicSource& source, std::uint64_t frameCount) {
+} // namespace
+
+std::uint64_t musicWavFrames(const std::string& path, long videoFrames, double fps) {
+    const double seconds = double(videoFrames) / fps;
+    const double frames = std::round(seconds * kAudioSampleRate);
+    // The comparison is made in doubles: an infinite or huge count is refused, never converted.
+    if (!(frames * kFrameBytes <= double(kMostDataBytes))) tooLong(path, seconds);
+    return std::uint64_t(frames);
+}
+
+bool writeMusicWav(const std::string& path, MusicSource& source, std::uint64_t frameCount,
+                   const std::atomic<bool>& stop) {
+    if (frameCount > kMostDataBytes / kFrameBytes) tooLong(path, double(frameCount) / kAudioSampleRate);
     const std::uint64_t dataBytes = frameCount * kFrameBytes;
-    if (dataBytes > kMostDataBytes)
-        throw Error("Cannot write " + path + ": " + std::to_string(frameCount / kAudioSampleRate) +
-                    " s of music is more than a WAV file can hold");
     ReplacingFile file(path);
     const std::vector<std::uint8_t> header = wavHeader(std::uint32_t(dataBytes));
     file.write(header.data(), header.size());
     constexpr std::size_t kBlock = 65536;
     std::vector<std::int16_t> block(kBlock * kAudioChannels);
     for (std::uint64_t left = frameCount; left > 0;) {
+        // A stop leaves nothing: the temporary file goes with `file`.
+        if (stop.load()) return false;
         const std::size_t frames = std::size_t(std::min<std::uint64_t>(left, kBlock));
         source.read(block.data(), frames);
         // WAV is little-endian, as this machine is (the PCM comes in its byte order).
@@ -63,6 +79,7 @@ void writeMusicWav(const std::string& path, MusicSource& source, std::uint64_t f
         left -= frames;
     }
     file.commit();
+    return true;
 }
 
 } // namespace zamp

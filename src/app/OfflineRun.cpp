@@ -54,19 +54,19 @@ void warnAboutOlderFrames(DemoApp& app, const std::string& outDir, long count) {
                                " on, beyond the " + std::to_string(count) + " this render writes; they are left as they are");
 }
 
-// The show's music from the first frame's demo time, as long as all the frames last: a
-// stream positioned as the player positions it, a module from its beginning.
-void writeRenderMusic(DemoApp& app, const std::string& outDir, const FrameSequence& frames) {
+std::string musicWavPath(const std::string& outDir) { return (std::filesystem::path(outDir) / "music.wav").string(); }
+
+// The show's music from the first frame's demo time, `audioFrames` long: a stream positioned
+// as the player positions it, a module from its beginning. False when a signal stopped it.
+bool writeRenderMusic(DemoApp& app, const std::string& outDir, std::uint64_t audioFrames) {
     const auto& choice = app.show->music;
-    if (!choice) return;
     std::unique_ptr<MusicSource> source = openMusicSource(showFilePath(choice->path));
     if (!source) {
         app.show->warnings.add(noMusicWarning(choice->path));
-        return;
+        return true;
     }
     source->seek(source->kind() == MusicKind::Stream ? choice->startSeconds : 0.0);
-    writeMusicWav((std::filesystem::path(outDir) / "music.wav").string(), *source,
-                  audioFramesFor(frames.count(), frames.fps()));
+    return writeMusicWav(musicWavPath(outDir), *source, audioFrames, Interrupt::requested());
 }
 
 } // namespace
@@ -85,11 +85,16 @@ int renderFrames(DemoApp& app, const CommandLine& cl, const std::string& outDir)
         range = *cl.frames;
     }
 
+    // The music lasts as long as all the frames; its length is checked before anything is
+    // written.
+    const bool withMusic = app.show->music && frames.followsTheClock() && range.first == 0;
+    const std::uint64_t audioFrames = withMusic ? musicWavFrames(musicWavPath(outDir), frames.count(), frames.fps()) : 0;
+
     std::error_code ec;
     std::filesystem::create_directories(outDir, ec);
     if (ec) throw Error("Cannot create " + outDir + ": " + ec.message());
     warnAboutOlderFrames(app, outDir, frames.count());
-    if (frames.followsTheClock() && range.first == 0) writeRenderMusic(app, outDir, frames);
+    if (withMusic && !writeRenderMusic(app, outDir, audioFrames)) return Interrupt::exitCode();
 
     // Frame k is drawn while frame k - 1 is read back and written on the writer's threads.
     Device& device = *app.device;

@@ -28,6 +28,7 @@ constexpr int kOfflineHeight = 768;
 // The author's mode: a show that fails to build at first is shown as its message over an
 // empty picture until the author mends it.
 int runAuthorMode(DemoApp& app, const CommandLine& cl) {
+    app.scriptRules.mostSeconds = kMostAuthorScriptSeconds;
     std::string firstError;
     try {
         if (app.loadShow(kScriptPath) == 2) return reportMissingScript(true);
@@ -76,6 +77,7 @@ int startAndRun(DemoApp& app, const CommandLine& cl, const std::string& renderDi
 } // namespace
 
 int runPlayer(DemoApp& app, const CommandLine& cl) {
+    app.scriptRules.trusted = cl.trust;
     const bool box = !cl.offline() && !Interrupt::requested();
     std::string renderDir = cl.renderDir.value_or("");
     const int early = runReportingErrors([&] { return startAndRun(app, cl, renderDir); }, box);

@@ -17,6 +17,24 @@ const char* describeFileProblem(FileProblem problem) {
     return "cannot be read";
 }
 
+std::string describeWhatIsAt(const std::string& path) {
+    struct stat link {};
+    if (::lstat(path.c_str(), &link) != 0)
+        return errno == ENOENT || errno == ENOTDIR ? "does not exist" : "cannot be read";
+    struct stat target {};
+    if (::stat(path.c_str(), &target) != 0) {
+        if (errno == ELOOP) return "is a loop of symbolic links";
+        if (S_ISLNK(link.st_mode) && (errno == ENOENT || errno == ENOTDIR)) return "is a symbolic link to nothing";
+        return "cannot be read";
+    }
+    if (S_ISDIR(target.st_mode)) return "is a folder";
+    if (S_ISFIFO(target.st_mode)) return "is a named pipe";
+    if (S_ISSOCK(target.st_mode)) return "is a socket";
+    if (S_ISCHR(target.st_mode) || S_ISBLK(target.st_mode)) return "is a device";
+    if (!S_ISREG(target.st_mode)) return "is not a regular file";
+    return ::access(path.c_str(), R_OK) == 0 ? "can be read" : "cannot be read";
+}
+
 OpenedFile openRegularFile(const std::string& path) {
     OpenedFile result;
     // O_NONBLOCK: opening a pipe for reading would otherwise wait for a writer.

@@ -21,6 +21,17 @@ enum class FileProblem {
 // Why a file could not be used, in words for a message: "does not exist", ...
 const char* describeFileProblem(FileProblem problem);
 
+// What stands at `path` when it is no regular file that can be read, in words for a message:
+// "does not exist", "is a folder", "is a named pipe", "is a socket", "is a device", "is a
+// loop of symbolic links", "is a symbolic link to nothing", "cannot be read"; "can be read"
+// for a readable regular file.
+std::string describeWhatIsAt(const std::string& path);
+
+// The most bytes a show file may have that is read whole and that no format of its own
+// bounds (a tracker module, a script): far above any real one, low enough that a forged or
+// sparse file cannot fill memory.
+inline constexpr std::uint64_t kMostWholeShowFileBytes = std::uint64_t{64} << 20;
+
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };

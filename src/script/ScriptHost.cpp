@@ -14,7 +14,22 @@ namespace zamp {
 
 void ScriptHost::LuaClose::operator()(lua_State* L) const { lua_close(L); }
 
-ScriptHost::ScriptHost(const ScriptContext& context) : context_(context) {
+namespace {
+
+#if defined(__EMSCRIPTEN__)
+// The web page plays every show as a stranger's: it has no way to trust a script.
+constexpr bool kTrustPossible = false;
+#else
+constexpr bool kTrustPossible = true;
+#endif
+
+// The registry key under which the state keeps its host.
+const char kHostKey = 0;
+
+} // namespace
+
+ScriptHost::ScriptHost(const ScriptContext& context)
+    : context_(context), sandbox_(context.rules.trusted && kTrustPossible) {
     L_.reset(luaL_newstate());
     L = L_.get();
     if (!L) throw Error("The script interpreter cannot start: out of memory.");
@@ -30,6 +45,7 @@ ScriptHost::ScriptHost(const ScriptContext& context) : context_(context) {
         lua_pushstring(L, library.name);
         lua_call(L, 1, 0);
     }
+    sandbox_.install(L, *this);
 
     std::size_t count = 0;
     const ScriptFunctionEntry* functions = scriptFunctions(count);
@@ -40,6 +56,10 @@ ScriptHost::ScriptHost(const ScriptContext& context) : context_(context) {
         lua_pushcclosure(L, &ScriptHost::call, 2);
         lua_settable(L, LUA_GLOBALSINDEX);
     }
+
+    lua_pushlightuserdata(L, const_cast<char*>(&kHostKey));
+    lua_pushlightuserdata(L, this);
+    lua_rawset(L, LUA_REGISTRYINDEX);
 }
 
 ScriptHost::~ScriptHost() = default;
@@ -60,14 +80,17 @@ void refuseEverything(lua_State* L, lua_Debug*) {
     lua_error(L);
 }
 
-// The registry key under which the state keeps its host.
-const char kHostKey = 0;
-
 void checkStop(lua_State* L, lua_Debug*) {
-    if (!ScriptHost::stopRequested(L)) return;
-    lua_sethook(L, refuseEverything, LUA_MASKCOUNT, 1);
-    lua_pushstring(L, kFailedText);
-    lua_error(L);
+    if (ScriptHost::stopRequested(L)) ScriptHost::raiseFailure(L);
+}
+
+// The host that runs the script of `L`, from the registry; null before it is registered.
+ScriptHost* registeredHost(lua_State* L) {
+    lua_pushlightuserdata(L, const_cast<char*>(&kHostKey));
+    lua_rawget(L, LUA_REGISTRYINDEX);
+    auto* host = static_cast<ScriptHost*>(lua_touserdata(L, -1));
+    lua_pop(L, 1);
+    return host;
 }
 
 // "file:line" of stack level `level`, when that level runs script code.
@@ -116,19 +139,55 @@ int addTraceback(lua_State* L) {
 } // namespace
 
 bool ScriptHost::stopRequested(lua_State* L) noexcept {
-    lua_pushlightuserdata(L, const_cast<char*>(&kHostKey));
-    lua_rawget(L, LUA_REGISTRYINDEX);
-    auto* host = static_cast<ScriptHost*>(lua_touserdata(L, -1));
-    lua_pop(L, 1);
-    if (!host || !host->context_.stop || !host->context_.stop->load()) return false;
-    if (!host->failure_) {
+    ScriptHost* host = registeredHost(L);
+    return host && host->stopNow(L);
+}
+
+bool ScriptHost::stopNow(lua_State* L) noexcept {
+    const bool requested = context_.stop && context_.stop->load();
+    const bool timeUp = context_.rules.mostSeconds > 0 && std::chrono::steady_clock::now() > deadline_;
+    if (!requested && !timeUp) return false;
+    if (!failure_) {
         try {
-            host->failure_ = std::make_exception_ptr(Error("The script was stopped."));
+            if (requested) {
+                failure_ = std::make_exception_ptr(Error("The script was stopped."));
+            } else {
+                char seconds[32];
+                std::snprintf(seconds, sizeof seconds, "%g", context_.rules.mostSeconds);
+                Error error(std::string("The script was stopped: it ran for more than ") + seconds +
+                            " s, the most the author's mode allows.");
+                // Where it was: the innermost level that runs script code.
+                lua_Debug ar;
+                for (int level = 0; lua_getstack(L, level, &ar); ++level) {
+                    if (!scriptPlace(L, level, ar)) continue;
+                    error = error.withContext(std::string("  at ") + ar.short_src + ":" + std::to_string(ar.currentline));
+                    break;
+                }
+                failure_ = std::make_exception_ptr(error);
+            }
         } catch (...) {
-            host->failure_ = std::current_exception();
+            failure_ = std::current_exception();
         }
     }
     return true;
+}
+
+void ScriptHost::keepFailure(lua_State* L, const char* function, const std::string& message) noexcept {
+    if (failure_) return;
+    try {
+        failure_ = std::make_exception_ptr(Error(message).withContext(callerLocation(L, function)));
+    } catch (...) {
+        failure_ = std::current_exception();
+    }
+}
+
+int ScriptHost::raiseFailure(lua_State* L) {
+    // The thread that failed, and the script's main thread too: coroutine.resume returns
+    // a coroutine's error as pcall does, and the code that resumed it must not go on either.
+    lua_sethook(L, refuseEverything, LUA_MASKCOUNT, 1);
+    if (ScriptHost* host = registeredHost(L)) lua_sethook(host->L, refuseEverything, LUA_MASKCOUNT, 1);
+    lua_pushstring(L, kFailedText);
+    return lua_error(L);
 }
 
 // The bridge between Lua and a script function. A C++ exception must not unwind through
@@ -155,9 +214,7 @@ int ScriptHost::call(lua_State* L) {
         }
     }
     if (results >= 0) return results;
-    lua_sethook(L, refuseEverything, LUA_MASKCOUNT, 1);
-    lua_pushstring(L, kFailedText);
-    return lua_error(L);
+    return raiseFailure(L);
 }
 
 int ScriptHost::finish(int status) {
@@ -182,12 +239,11 @@ int ScriptHost::run(int loadStatus) {
         lua_pop(L, 1);
         throw Error(text);
     }
-    if (context_.stop) {
-        lua_pushlightuserdata(L, const_cast<char*>(&kHostKey));
-        lua_pushlightuserdata(L, this);
-        lua_rawset(L, LUA_REGISTRYINDEX);
-        lua_sethook(L, checkStop, LUA_MASKCOUNT, kStopCheckInstructions);
-    }
+    if (context_.rules.mostSeconds > 0)
+        deadline_ = std::chrono::steady_clock::now() +
+                    std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                        std::chrono::duration<double>(context_.rules.mostSeconds));
+    if (context_.stop || context_.rules.mostSeconds > 0) lua_sethook(L, checkStop, LUA_MASKCOUNT, kStopCheckInstructions);
     lua_pushcfunction(L, addTraceback);
     lua_insert(L, -2);
     const int handler = lua_gettop(L) - 1;
@@ -197,20 +253,20 @@ int ScriptHost::run(int loadStatus) {
 }
 
 int ScriptHost::runFile(const std::string& path) {
-    // Only a regular file: Lua's own loader would wait for ever on a named pipe.
-    OpenedFile opened = openRegularFile(path);
-    if (!opened.file) return 2;
-    std::string source;
-    char buffer[1 << 16];
-    while (const std::size_t got = std::fread(buffer, 1, sizeof buffer, opened.file.get())) source.append(buffer, got);
-    if (std::ferror(opened.file.get())) return 2;
-    // As Lua's file loader does, a first line starting with '#' (a "#!" line) is skipped,
-    // its line break kept so that line numbers stay those of the file.
-    if (!source.empty() && source.front() == '#') source.erase(0, std::min(source.find('\n'), source.size()));
-    return run(luaL_loadbuffer(L, source.data(), source.size(), ("@" + path).c_str()));
+    // Only a regular file (Lua's own loader would wait for ever on a named pipe), and one of a
+    // size a script can have, refused before it is read.
+    ChunkFile file = readChunkFile(path.c_str());
+    if (file.tooLarge) throw Error(file.problemText(path));
+    if (!file.ok()) return 2;
+    return runSource(file.text, "@" + path, path);
 }
 
 int ScriptHost::runString(const std::string& source, const std::string& chunkName) {
+    return runSource(source, chunkName, chunkName.empty() ? chunkName : chunkName.substr(1));
+}
+
+int ScriptHost::runSource(const std::string& source, const std::string& chunkName, const std::string& shownName) {
+    if (isPrecompiledChunk(source)) throw Error(precompiledChunkMessage(shownName));
     return run(luaL_loadbuffer(L, source.data(), source.size(), chunkName.c_str()));
 }
 

@@ -31,8 +31,9 @@ void SceneList::loadSiv(Device& device, ImageFiles& files, TextureRegistry& text
     // Parse first, then build: the records are released with `file` when this returns, and
     // the scene joins the list only once everything has succeeded.
     // The file is found as a show made on Windows means it; messages name it as the script did.
+    sought_.push_back(showFilePath(path));
     try {
-        const SivFile file = parseSivFile(readSivFileBytes(showFilePath(path), path), path);
+        const SivFile file = parseSivFile(readSivFileBytes(sought_.back(), path), path);
         append(buildSivScene(device, files, textures, file, path, name));
     } catch (const std::bad_alloc&) {
         // The bounds keep real files far from this; say what was being loaded.

@@ -86,6 +86,8 @@ public:
 
     // The SIV and model files loaded, as they were opened.
     const std::vector<std::string>& files() const { return files_; }
+    // Every SIV file a load looked for, found or not.
+    const std::vector<std::string>& filesSought() const { return sought_; }
 
     std::size_t size() const { return scenes_.size(); }
     Scene& operator[](std::size_t i) { return *scenes_[i]; }
@@ -104,6 +106,7 @@ public:
 private:
     std::vector<std::unique_ptr<Scene>> scenes_;
     std::vector<std::string> files_;
+    std::vector<std::string> sought_;
     std::size_t mostLights_ = 0;
 };
 

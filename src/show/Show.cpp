@@ -49,6 +49,16 @@ std::vector<std::string> showFiles(const Show& show) {
     return files;
 }
 
+std::vector<std::string> showFilesSought(const Show& show) {
+    std::vector<std::string> files = showFiles(show);
+    auto add = [&files](const std::string& path) {
+        if (std::find(files.begin(), files.end(), path) == files.end()) files.push_back(path);
+    };
+    for (const std::string& path : show.scenes.filesSought()) add(path);
+    for (const std::string& path : show.textures.filesSought()) add(path);
+    return files;
+}
+
 void checkFinishedShow(Show& show) {
     if (!(show.endTime > show.startTime))
         show.warnings.add("the end time (" + seconds(show.endTime) + ") is not above the start time (" +

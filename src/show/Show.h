@@ -73,6 +73,11 @@ public:
 // the music; each once.
 std::vector<std::string> showFiles(const Show& show);
 
+// Every file the script's loads looked for, found or not, besides the script: the files of
+// showFiles and the places where a missing file was sought (for a show whose script failed
+// as well as for a finished one); each once.
+std::vector<std::string> showFilesSought(const Show& show);
+
 // The warnings that only the finished show can give (the script has run): an end time that
 // is not above the start time.
 void checkFinishedShow(Show& show);

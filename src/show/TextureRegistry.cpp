@@ -22,8 +22,10 @@ TextureRecord& TextureRegistry::load(Device& device, ImageFiles& files, const st
     // messages name the file as the script did.
     const std::string asNamedPath = showFilePath(name);
     const std::string underDataPath = showFilePath("data/" + name);
+    sought_.push_back(asNamedPath);
     TextureFromFile asNamed = createTextureFromFile(device, files, asNamedPath, D3DFMT_A8R8G8B8);
     const bool fromData = !asNamed.texture;
+    if (fromData) sought_.push_back(underDataPath);
     TextureFromFile loaded = fromData ? createTextureFromFile(device, files, underDataPath, D3DFMT_UNKNOWN)
                                       : std::move(asNamed);
     if (!loaded.texture) {

@@ -38,6 +38,9 @@ public:
 
     // The image files loaded, as they were opened.
     const std::vector<std::string>& files() const { return files_; }
+    // Every path a load looked at, found or not (a file that appears there later may change
+    // what the show would load).
+    const std::vector<std::string>& filesSought() const { return sought_; }
 
     std::size_t size() const { return entries_.size(); }
     const std::string& name(std::size_t i) const { return entries_[i].name; }
@@ -52,6 +55,7 @@ private:
 
     std::vector<Entry> entries_;
     std::vector<std::string> files_;
+    std::vector<std::string> sought_;
 };
 
 } // namespace zamp

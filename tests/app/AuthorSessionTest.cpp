@@ -1,8 +1,10 @@
 // The author's mode on the real OpenGL device: live reload at the same demo time, a failed
-// reload that keeps the picture and shows its message, no device objects left behind over
-// many reloads, the keys, and picture and music moving together.
+// reload that keeps the picture and shows its message, files the failed attempt looked for
+// watched until they appear, a script that never ends stopped, no device objects left behind
+// over many reloads, the keys, and picture and music moving together.
 #include "app/AuthorSession.h"
 #include "app/DemoApp.h"
+#include "core/Error.h"
 #include "platform/Window.h"
 #include "show/Show.h"
 #include "siv/SivWriter.h"
@@ -13,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <sys/stat.h>
 #include <thread>
 
 namespace zamp {
@@ -92,6 +95,82 @@ TEST_F(AuthorFixture, AFailedReloadKeepsThePictureAndShowsTheMessageUntilTheNext
     s.checkFiles();
     EXPECT_TRUE(s.errorText().empty());
     EXPECT_PIXEL_NEAR(frame(), 6, 6, 1, 0, 0, 255); // the message is gone
+}
+
+TEST_F(AuthorFixture, AFileTheFailedReloadDidNotFindReloadsTheShowWhenItAppears) {
+    AuthorSession& s = start(colourShow(0, 255, 0));
+    const std::string withPicture =
+        colourShow(0, 255, 0, "loadimage('pic.png', 'pic') local p = layer(2, 'pic', 2, 1, 0) start(0, p) stop(30, p)");
+    writeScript(withPicture);
+    s.checkFiles();
+    EXPECT_EQ(s.errorText(), "Error Loading Texture pic.png: pic.png does not exist, nor does data/pic.png.\n"
+                             "  at data/script.lua:1 (loadimage)");
+    s.checkFiles();
+    EXPECT_FALSE(s.errorText().empty()) << "nothing changed yet";
+    test::writeTestPng(dir.path() / "data" / "pic.png", 8, 8, [](int, int) -> std::uint32_t { return 0xFF2040C0; });
+    s.checkFiles();
+    EXPECT_TRUE(s.errorText().empty()) << s.errorText();
+    EXPECT_EQ(app.show->textures.files(), std::vector<std::string>{"data/pic.png"});
+}
+
+TEST_F(AuthorFixture, AFirstLoadThatFailedIsWatchedForWhatItDidNotFind) {
+    // As the author's mode starts with a show that fails: the message over an empty show.
+    writeScript("loadsiv('data/scene.siv', 'scene') " + colourShow(0, 0, 255));
+    try {
+        app.loadShow("data/script.lua");
+        ADD_FAILURE() << "the show loaded";
+    } catch (const Error& e) {
+        app.show = std::make_unique<Show>();
+        session = std::make_unique<AuthorSession>(app, false);
+        session->showError(e.what());
+    }
+    writeBinaryFile((dir.path() / "data" / "scene.siv").string(), encodeSivFile(sivtest::smallScene()));
+    session->checkFiles();
+    EXPECT_TRUE(session->errorText().empty()) << session->errorText();
+    EXPECT_EQ(app.show->scenes.size(), 1u);
+}
+
+TEST_F(AuthorFixture, AScriptThatNeverEndsIsStoppedAndTheLastGoodShowPlaysOn) {
+    app.scriptRules.mostSeconds = 0.5;
+    AuthorSession& s = start(colourShow(0, 255, 0));
+    const std::string stopped = "The script was stopped: it ran for more than 0.5 s, the most the author's mode allows.";
+    writeScript("endtime(30)\nlocal n = 0\nwhile true do n = n + 1 end");
+    s.checkFiles();
+    EXPECT_EQ(s.errorText(), stopped + "\n  at data/script.lua:3");
+    EXPECT_PIXEL_NEAR(frame(), 200, 200, 1, 0, 255, 0);
+    // R tries again (and is stopped again); saving a fix builds the show; Esc ends.
+    s.handle(key(Key::R));
+    EXPECT_EQ(s.errorText().substr(0, stopped.size()), stopped);
+    writeScript(colourShow(0, 0, 255));
+    s.checkFiles();
+    EXPECT_TRUE(s.errorText().empty()) << s.errorText();
+    EXPECT_PIXEL_NEAR(frame(), 200, 200, 1, 0, 0, 255);
+    s.handle(key(Key::Escape));
+    EXPECT_FALSE(s.step());
+}
+
+TEST_F(AuthorFixture, AScriptReplacedByWhatIsNoFileIsNamedAsSuch) {
+    AuthorSession& s = start(colourShow(0, 255, 0));
+    const auto script = dir.path() / "data" / "script.lua";
+    std::filesystem::remove(script);
+    EXPECT_FALSE(s.reload());
+    EXPECT_EQ(s.errorText(), "Script Error! (data/script.lua is gone)");
+    std::filesystem::create_directory(script);
+    EXPECT_FALSE(s.reload());
+    EXPECT_EQ(s.errorText(), "Script Error! (data/script.lua is a folder)");
+    std::filesystem::remove(script);
+    ASSERT_EQ(mkfifo(script.c_str(), 0644), 0);
+    EXPECT_FALSE(s.reload()); // at once: a pipe without a writer is never opened for reading
+    EXPECT_EQ(s.errorText(), "Script Error! (data/script.lua is a named pipe)");
+    std::filesystem::remove(script);
+    std::filesystem::create_symlink("script.lua", script);
+    EXPECT_FALSE(s.reload());
+    EXPECT_EQ(s.errorText(), "Script Error! (data/script.lua is a loop of symbolic links)");
+    EXPECT_PIXEL_NEAR(frame(), 200, 200, 1, 0, 255, 0);
+    std::filesystem::remove(script);
+    writeScript(colourShow(0, 0, 255));
+    s.checkFiles();
+    EXPECT_TRUE(s.errorText().empty()) << s.errorText();
 }
 
 TEST_F(AuthorFixture, FiftyReloadsLeaveNoDeviceObjectsBehind) {

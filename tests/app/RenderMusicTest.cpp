@@ -1,14 +1,20 @@
 // --render's music.wav and --frames, on the real executable: the music is the rendered span of
-// the show's music to the sample, parts of a render make the whole render byte for byte, and
-// ranges outside the show are command-line errors.
+// the show's music to the sample, parts of a render make the whole render byte for byte (also
+// when they run at once into one folder), ranges outside the show are command-line errors,
+// music that no WAV file can hold is refused before anything is written, and a signal stops
+// the music's writing at once.
 #include "support/MusicTestAudio.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <csignal>
 #include <cstring>
 #include <fstream>
+#include <thread>
 
 namespace zamp {
 namespace {
@@ -111,6 +117,93 @@ TEST(RenderMusic, PartsOfARenderMakeTheWholeRenderByteForByte) {
         ++files;
     }
     EXPECT_EQ(files, 13u) << "12 frames and the music";
+}
+
+// The names in `folder`, sorted.
+std::vector<std::string> namesIn(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST(RenderMusic, PartsRunningAtOnceIntoOneFolderAllSucceedAndMakeTheWholeRender) {
+    TempDir show;
+    std::filesystem::create_directories(show.path() / "data");
+    testaudio::writeFile(show.path() / "data" / "tune.mod", testaudio::modFile(428, 214));
+    show.write("data/script.lua",
+               "loadmusic('data/tune.mod') endtime(120) createtexture(0, 0, 'a') n = layer(2, 'a', 0, 2, 1) "
+               "start(0, n) stop(120, n) setimagecolor(0, 0, 0, 0, 255, n) setimagecolor(120, 255, 200, 100, 255, n)");
+    const std::vector<std::string> common{"--fps", "2", "--size", "64x48"};
+    auto with = [&](std::vector<std::string> args) {
+        args.insert(args.end(), common.begin(), common.end());
+        return args;
+    };
+    ASSERT_EQ(runZamp(with({"--render", "whole"}), show.path()).exitCode, 0);
+    // Four parts that overlap, three of them writing music.wav (21 MB), all at the same time:
+    // writers of one name that shared a temporary file failed here in most runs.
+    const std::vector<std::string> parts{"0:239", "0:239", "20:239", "0:119"};
+    std::vector<int> pids;
+    for (std::size_t i = 0; i < parts.size(); ++i)
+        pids.push_back(test::startZamp(with({"--render", "parts", "--frames", parts[i]}), show.path(),
+                                       show.path() / ("err" + std::to_string(i))));
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        EXPECT_EQ(test::waitForExit(pids[i]), 0) << parts[i] << ": " << test::readText(show.path() / ("err" + std::to_string(i)));
+    }
+    const std::vector<std::string> names = namesIn(show.path() / "whole");
+    ASSERT_EQ(names.size(), 241u) << "240 frames and the music";
+    EXPECT_EQ(namesIn(show.path() / "parts"), names) << "no temporary file is left";
+    for (const std::string& name : names)
+        EXPECT_EQ(readBytes(show.path() / "whole" / name), readBytes(show.path() / "parts" / name)) << name;
+}
+
+TEST(RenderMusic, MusicThatNoWavFileCanHoldIsRefusedBeforeAnythingIsWritten) {
+    TempDir show;
+    std::filesystem::create_directories(show.path() / "data");
+    testaudio::writeFile(show.path() / "data" / "tone.wav", testaudio::wavFile({{440, 0.5}}));
+    show.write("data/script.lua", "loadmusic('data/tone.wav') endtime(1)");
+    // One frame that lasts 10^15 s: its music used to be written without end.
+    auto tiny = runZamp({"--render", "out", "--fps", "1e-15"}, show.path());
+    EXPECT_EQ(tiny.exitCode, 1);
+    EXPECT_NE(tiny.err.find("Cannot write " + (show.path() / "out" / "music.wav").string() + ": 999999999999999"),
+              std::string::npos)
+        << tiny.err;
+    EXPECT_NE(tiny.err.find(" s of music is more than a WAV file can hold\n"), std::string::npos) << tiny.err;
+    // Just above what a WAV file holds (24347 s at 44.1 kHz, 16-bit stereo), and frames that
+    // no render can number.
+    show.write("data/script.lua", "loadmusic('data/tone.wav') endtime(24348)");
+    auto longer = runZamp({"--render", "out", "--fps", "1"}, show.path());
+    EXPECT_EQ(longer.exitCode, 1);
+    EXPECT_EQ(longer.err, "Cannot write " + (show.path() / "out" / "music.wav").string() +
+                              ": 24348 s of music is more than a WAV file can hold\n");
+    show.write("data/script.lua", "loadmusic('data/tone.wav') endtime(2e6)");
+    auto frames = runZamp({"--render", "out", "--fps", "1000", "--frames", "0:0"}, show.path());
+    EXPECT_EQ(frames.exitCode, 1);
+    EXPECT_NE(frames.err.find("has more frames than a render can write"), std::string::npos) << frames.err;
+    EXPECT_FALSE(std::filesystem::exists(show.path() / "out")) << "nothing is written, not even the folder";
+}
+
+TEST(RenderMusic, ASignalWhileTheMusicIsWrittenStopsItAtOnceLeavingNoMusicFile) {
+    TempDir show;
+    std::filesystem::create_directories(show.path() / "data");
+    testaudio::writeFile(show.path() / "data" / "tone.wav", testaudio::wavFile({{440, 1.0}}));
+    // 12000 s of music for the part that holds frame 0: 2.1 GB, a minute or more of writing.
+    show.write("data/script.lua", "loadmusic('data/tone.wav') endtime(12000)");
+    const pid_t pid = test::startZamp({"--render", "out", "--fps", "1", "--frames", "0:0"}, show.path(), show.path() / "err");
+    // The sign: the music's temporary file holds more than its header.
+    auto writing = [&] {
+        std::error_code ec;
+        for (const auto& entry : std::filesystem::directory_iterator(show.path() / "out", ec))
+            if (entry.path().filename().string().rfind("music.wav.", 0) == 0 && entry.file_size(ec) > 44 && !ec) return true;
+        return false;
+    };
+    ASSERT_TRUE(test::waitFor(writing)) << test::readText(show.path() / "err");
+    const auto signalled = std::chrono::steady_clock::now();
+    kill(pid, SIGTERM);
+    EXPECT_EQ(test::waitForExit(pid), 143);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - signalled).count();
+    EXPECT_LT(seconds, 20.0) << "the whole music was written first";
+    EXPECT_EQ(namesIn(show.path() / "out"), std::vector<std::string>{}) << "no music.wav, no temporary file, no frame";
 }
 
 TEST(RenderMusic, RangesOutsideTheShowAndFramesWithAtAreCommandLineErrors) {

@@ -17,32 +17,12 @@ namespace {
 
 using test::TempDir;
 
-// The player started in `cwd` with `args` and its standard error to `err`.
-pid_t startZamp(const std::vector<std::string>& args, const std::filesystem::path& cwd, const std::filesystem::path& err) {
-    const pid_t pid = fork();
-    if (pid == 0) {
-        if (chdir(cwd.c_str()) != 0) _exit(127);
-        const int fd = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        dup2(fd, 2);
-        setenv("SDL_VIDEODRIVER", "offscreen", 1);
-        std::vector<char*> argv{const_cast<char*>(ZAMP_EXECUTABLE)};
-        for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        execv(ZAMP_EXECUTABLE, argv.data());
-        _exit(127);
-    }
-    return pid;
-}
+using test::startZamp;
 
-int waitExit(pid_t pid) {
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
-}
+int waitExit(pid_t pid) { return test::waitForExit(pid); }
 
 bool waitForFile(const std::filesystem::path& path) {
-    for (int i = 0; i < 2000 && !std::filesystem::exists(path); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    return std::filesystem::exists(path);
+    return test::waitFor([&] { return std::filesystem::exists(path); }, 10);
 }
 
 TEST(Signals, CtrlCStopsARenderWithinAFrameLeavingWholeFrames) {
@@ -68,6 +48,34 @@ TEST(Signals, AScriptThatNeverEndsIsStoppedBySigterm) {
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     kill(pid, SIGTERM);
     EXPECT_EQ(waitExit(pid), 143);
+}
+
+TEST(Signals, AScriptThatNeverEndsInTheAuthorsModeIsStoppedAndAFixPlays) {
+    TempDir show;
+    show.write("data/script.lua", "local n = 0\nwhile true do n = n + 1 end");
+    const auto err = show.path() / "err";
+    const pid_t pid = startZamp({"--dev"}, show.path(), err);
+    // Whatever happens below, the player does not outlive the test.
+    struct Reap {
+        pid_t pid;
+        bool done = false;
+        ~Reap() {
+            if (done) return;
+            kill(pid, SIGKILL);
+            test::waitForExit(pid);
+        }
+    } reap{pid};
+    const std::string stopped = "The script was stopped: it ran for more than 5 s, the most the author's mode allows.\n"
+                                "  at data/script.lua:2\n";
+    ASSERT_TRUE(test::waitFor([&] { return test::readText(err).find(stopped) != std::string::npos; }))
+        << test::readText(err);
+    // The author's mode goes on: saving a fix builds the show, which leaves a mark in its folder.
+    show.write("data/script.lua", "endtime(600) local f = io.open('data/played.txt', 'w') f:write('yes') f:close()");
+    ASSERT_TRUE(test::waitFor([&] { return std::filesystem::exists(show.path() / "data" / "played.txt"); }))
+        << test::readText(err);
+    kill(pid, SIGTERM);
+    EXPECT_EQ(waitExit(pid), 143);
+    reap.done = true;
 }
 
 TEST(Signals, StartUpFaultsEndWithMessagesNotAborts) {

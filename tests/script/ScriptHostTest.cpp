@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <lua.hpp>
 
+#include <chrono>
 #include <thread>
 
 namespace zamp {
@@ -94,6 +95,9 @@ TEST_F(HostFixture, NothingOfTheScriptRunsAfterAFailureEvenInsidePcall) {
     EXPECT_FALSE(std::filesystem::exists(file));
     EXPECT_EQ(failure("pcall(function() pcall(random, 0) while true do end end) while true do end"),
               "random: n must not be 0");
+    // coroutine.resume returns a coroutine's error as pcall does: the resuming code stops too.
+    EXPECT_EQ(failure("coroutine.resume(coroutine.create(function() random(0) end)) while true do end"),
+              "random: n must not be 0");
 }
 
 TEST(ScriptStop, AStopRequestEndsAScriptThatNeverEnds) {
@@ -113,6 +117,23 @@ TEST(ScriptStop, AStopRequestEndsAScriptThatNeverEnds) {
         EXPECT_EQ(e.message(), "The script was stopped.");
     }
     stopper.join();
+    EXPECT_EQ(show.startTime, 4.0f) << "what ran before stays";
+}
+
+TEST(ScriptStop, AScriptPastItsTimeIsStoppedWhereItIs) {
+    test::RecordingDevice device;
+    Show show;
+    auto files = openImageFiles();
+    ScriptHost script(ScriptContext{show, device, *files, nullptr, nullptr, ScriptRules{false, 0.2}});
+    const auto began = std::chrono::steady_clock::now();
+    try {
+        script.runString("starttime(4)\nlocal function spin()\n  while true do pcall(function() end) end\nend\nspin()");
+        ADD_FAILURE() << "the script ended by itself";
+    } catch (const Error& e) {
+        EXPECT_STREQ(e.what(), "The script was stopped: it ran for more than 0.2 s, the most the author's mode allows.\n"
+                               "  at script:3");
+    }
+    EXPECT_GE(std::chrono::steady_clock::now() - began, std::chrono::milliseconds(200)) << "not before its time";
     EXPECT_EQ(show.startTime, 4.0f) << "what ran before stays";
 }
 

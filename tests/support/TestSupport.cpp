@@ -6,10 +6,14 @@
 #include <SDL2/SDL.h>
 
 #include <array>
+#include <chrono>
 #include <cstdio>
+#include <fcntl.h>
 #include <fstream>
 #include <random>
 #include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
 
 namespace zamp::test {
 
@@ -71,6 +75,39 @@ RunResult runZampAt(const std::string& executable, const std::vector<std::string
     r.err = readAll(io.path() / "err");
     return r;
 }
+
+int startZamp(const std::vector<std::string>& args, const std::filesystem::path& cwd, const std::filesystem::path& err) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (chdir(cwd.c_str()) != 0) _exit(127);
+        const int fd = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        dup2(fd, 2);
+        setenv("SDL_VIDEODRIVER", "offscreen", 1);
+        std::vector<char*> argv{const_cast<char*>(ZAMP_EXECUTABLE)};
+        for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execv(ZAMP_EXECUTABLE, argv.data());
+        _exit(127);
+    }
+    return pid;
+}
+
+int waitForExit(int pid) {
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
+}
+
+bool waitFor(const std::function<bool()>& sign, double seconds) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (!sign()) {
+        if (std::chrono::steady_clock::now() > until) return sign();
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
+std::string readText(const std::filesystem::path& path) { return readAll(path); }
 
 OffscreenGl::OffscreenGl(int width, int height) {
     WindowOptions options;

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -45,6 +46,16 @@ RunResult runZamp(const std::vector<std::string>& args, const std::filesystem::p
 // `environment` ("NAME=value") added to the environment.
 RunResult runZampAt(const std::string& executable, const std::vector<std::string>& args,
                     const std::filesystem::path& cwd, const std::vector<std::string>& environment = {});
+
+// Starts the zamp executable with `args` in the folder `cwd` (SDL's offscreen video driver),
+// its standard error going to the file `err`; returns its process number at once.
+int startZamp(const std::vector<std::string>& args, const std::filesystem::path& cwd, const std::filesystem::path& err);
+// Waits for a process that startZamp started: its exit code, or minus the signal that ended it.
+int waitForExit(int pid);
+// Waits until `sign` holds, looking every 5 ms for at most `seconds`; returns whether it holds.
+bool waitFor(const std::function<bool()>& sign, double seconds = 60);
+// The whole content of a file ("" when it cannot be read).
+std::string readText(const std::filesystem::path& path);
 
 // An offscreen window with a real OpenGL device (Mesa works without a display).
 class OffscreenGl {

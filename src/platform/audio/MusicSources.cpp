@@ -20,7 +20,7 @@ namespace {
 // Longer streams are refused before they are decoded: an hour is 635 MB of frames.
 constexpr double kMostStreamSeconds = 3600;
 // Tracker modules are read whole; real ones stay far below this.
-constexpr std::streamoff kMostModuleBytes = 64 << 20;
+constexpr std::streamoff kMostModuleBytes = std::streamoff(kMostWholeShowFileBytes);
 
 // True when the file begins with nothing but printable ASCII and line breaks; leaves the
 // file at its start. Every stream and tracker format has binary fields in its first
