@@ -270,10 +270,7 @@ void copyTextures(std::vector<TexturePlan>& plans, ImageFiles& images) {
         // The player decodes pictures with this same decoder: what it cannot read here, the
         // player could not show. Only a copy this run wrote is taken back.
         if (images.read(plan.copyPath)) continue;
-        if (!plan.copyExists) {
-            std::error_code ec;
-            fs::remove(plan.copyPath, ec);
-        }
+        if (std::error_code ec; !plan.copyExists) fs::remove(plan.copyPath, ec);
         throw Error("texture " + plan.reference + ": the player cannot read this picture format; convert it to PNG");
     }
 }
