@@ -238,6 +238,23 @@ TEST_F(Import, GlbEmbeddedTextureIsWrittenOutAsPng) {
     const auto written = images->read(path("out/" + name));
     ASSERT_TRUE(written);
     EXPECT_EQ(written->pixels[3], paint(1, 1));
+
+    // A picture whose type names no plain format ("image/../", as long as "image/png") is
+    // still written into the copy folder, under a name of its own, and makes no folder.
+    std::ifstream glb(path("skin.glb"), std::ios::binary);
+    std::string bytes{std::istreambuf_iterator<char>(glb), {}};
+    bytes.replace(bytes.find("image/png"), 9, "image/../");
+    std::ofstream(path("odd.glb"), std::ios::binary) << bytes;
+    const auto odd = import("odd.glb", "odd/odd.siv", "odd/pictures");
+    ASSERT_EQ(odd->model.textures.size(), 1u);
+    EXPECT_EQ(fs::path(odd->model.textures[0].copyPath).parent_path(), fs::path(path("odd/pictures")));
+    copyTextures(odd->model.textures, *images);
+    std::size_t entries = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(path("odd"))) {
+        EXPECT_TRUE(entry.is_regular_file() || entry.path() == fs::path(path("odd/pictures"))) << entry.path();
+        ++entries;
+    }
+    EXPECT_EQ(entries, 2u) << "the copy folder and the one picture";
 }
 
 // What the player asks for when a show names a model: files found beside the model keep their
