@@ -33,6 +33,21 @@ TEST_F(SivCommand, AModelDeclaringBillionsOfVerticesStopsAtTheMemoryBound) {
         << r.err;
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
     EXPECT_FALSE(leftOver(dir));
+
+    // A LightWave scene with a NaN key time makes the library's reader grow without end.
+    const fs::path scenes = "/usr/share/assimp/models/LWS";
+    if (!fs::exists(scenes / "move_x.lws")) return;
+    fs::copy_file(scenes / "simple_cube.lwo", path("simple_cube.lwo"));
+    std::ifstream in(scenes / "move_x.lws");
+    std::string text{std::istreambuf_iterator<char>(in), {}};
+    const std::string key = "  Key 2.0691125392913818 0.66666666666666663";
+    ASSERT_NE(text.find(key), std::string::npos);
+    text.replace(text.find(key), key.size(), "  Key 2.0691125392913818 nan");
+    writeText("nan.lws", text);
+    const Outcome nan = run("import '" + path("nan.lws") + "' '" + path("nan.siv") + "'");
+    EXPECT_EQ(nan.exitCode, 1);
+    EXPECT_NE(nan.err.find("nan.lws: reading it needs more memory than"), std::string::npos) << nan.err;
+    EXPECT_FALSE(leftOver(dir));
 }
 
 TEST_F(SivCommand, AnImportPastItsTimeLimitIsStoppedAndLeavesNothing) {
