@@ -59,6 +59,8 @@ void Sha256::compress(const std::uint8_t* block) {
 }
 
 void Sha256::add(std::span<const std::uint8_t> bytes) {
+    // An empty piece may have no data at all, and memcpy must not be given a null pointer.
+    if (bytes.empty()) return;
     length_ += bytes.size();
     std::size_t i = 0;
     if (blockUsed_ > 0) {
