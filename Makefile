@@ -12,6 +12,9 @@ FUZZ_BUILD ?= build-fuzz
 # Seconds each fuzz target runs for in `make fuzz`.
 FUZZ_SECONDS ?= 300
 
+# The recursive makes under CMake's build say nothing of the folders they enter.
+MAKEFLAGS += --no-print-directory
+
 .PHONY: all deps configure build player run test bench install package clean web web-deps test-web sanitize fuzz fuzz-build fuzz-seeds
 
 all: build

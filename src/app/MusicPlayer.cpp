@@ -1,5 +1,6 @@
 #include "app/MusicPlayer.h"
 
+#include "core/ShowFiles.h"
 #include "platform/Platform.h"
 
 #include <chrono>
@@ -20,6 +21,8 @@ constexpr auto kMostFadeWait = std::chrono::seconds(3);
 } // namespace
 
 std::string noMusicWarning(const std::string& path) {
+    // A name that finds no file is a typo or a file left behind, not a format problem.
+    if (!findShowFile(path)) return path + " does not exist, so the show plays without music";
     return path + " is neither a music stream nor a module that can be played, so the show plays without music";
 }
 

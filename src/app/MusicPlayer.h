@@ -13,7 +13,8 @@
 
 namespace zamp {
 
-// The warning for music that the player cannot play.
+// The warning for music that the player cannot play: that the file does not exist, or that it
+// is no music the player reads.
 std::string noMusicWarning(const std::string& path);
 
 class MusicPlayer {

@@ -83,6 +83,20 @@ TEST(EndToEnd, WarningsComeOnceEachAndChangeNoPixel) {
     EXPECT_EQ(a->pixels, b->pixels);
 }
 
+TEST(EndToEnd, MusicThatCannotPlaySaysWhetherItIsMissingOrNoMusic) {
+    TempDir show;
+    show.write("data/noise.bin", std::string(2000, 'x'));
+    show.write("data/script.lua", "loadmusic('data/music.xm') endtime(0.02)\n");
+    auto missing = runZamp({"--render", "out", "--fps", "50"}, show.path());
+    ASSERT_EQ(missing.exitCode, 0) << missing.err;
+    EXPECT_EQ(missing.err, "warning: data/music.xm does not exist, so the show plays without music\n");
+    show.write("data/script.lua", "loadmusic('data/noise.bin') endtime(0.02)\n");
+    auto noise = runZamp({"--render", "out2", "--fps", "50"}, show.path());
+    ASSERT_EQ(noise.exitCode, 0) << noise.err;
+    EXPECT_EQ(noise.err, "warning: data/noise.bin is neither a music stream nor a module that can be played, so the show "
+                         "plays without music\n");
+}
+
 TEST(EndToEnd, RenderWritesOneBlackFramePerStepBeforeTheEnd) {
     TempDir show;
     show.write("data/script.lua", "starttime(5) endtime(5.09)");
