@@ -43,9 +43,12 @@ TEST(Signals, CtrlCStopsARenderWithinAFrameLeavingWholeFrames) {
 
 TEST(Signals, AScriptThatNeverEndsIsStoppedBySigterm) {
     TempDir show;
-    show.write("data/script.lua", "local n = 0 while true do n = n + 1 end");
+    // The script says it runs (its handlers are installed before it starts) by leaving a
+    // file in its folder, then never ends.
+    show.write("data/script.lua", "io.open('running', 'w'):close() local n = 0 while true do n = n + 1 end");
     const pid_t pid = startZamp({"--render", "out"}, show.path(), show.path() / "err");
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ASSERT_TRUE(test::waitFor([&] { return std::filesystem::exists(show.path() / "running"); }))
+        << test::readText(show.path() / "err");
     kill(pid, SIGTERM);
     EXPECT_EQ(waitExit(pid), 143);
 }
