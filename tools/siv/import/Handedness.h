@@ -11,6 +11,8 @@
 #include <assimp/quaternion.h>
 #include <assimp/vector3.h>
 
+#include <cmath>
+
 namespace zamp::sivtool {
 
 inline Vec3 toPlayer(const aiVector3D& v) { return {v.x, v.y, -v.z}; }
@@ -18,6 +20,9 @@ inline Vec3 toPlayer(const aiVector3D& v) { return {v.x, v.y, -v.z}; }
 // The same rotation seen in the mirrored frame: z mirrored conjugates it, which negates the
 // x and y parts of the quaternion.
 inline Quaternion toPlayer(const aiQuaternion& q) { return {-q.x, -q.y, q.z, q.w}; }
+
+// A vector's length, in double precision.
+inline double length(const aiVector3D& v) { return std::sqrt(double(v.x) * v.x + double(v.y) * v.y + double(v.z) * v.z); }
 
 // The 3x3 part of a column-vector transform applied to a direction.
 inline aiVector3D transformDirection(const aiMatrix4x4& m, const aiVector3D& d) {

@@ -20,8 +20,6 @@ constexpr double kFovSlackDegrees = 1.0;
 // A roll smaller than this is rounding, not a turn of the camera.
 constexpr double kRollSlackDegrees = 0.5;
 
-double length(const aiVector3D& v) { return std::sqrt(double(v.x) * v.x + double(v.y) * v.y + double(v.z) * v.z); }
-
 aiVector3D normalised(aiVector3D v) { return length(v) > 0 ? v.Normalize() : v; }
 
 double degrees(double radians) { return radians * 180 / M_PI; }

@@ -30,8 +30,6 @@ constexpr double kDegreeTolerance = 0.05;
 // without meshes.
 constexpr const char* kMadeUpSkeletonMaterial = "SkeletonMaterial";
 
-double length(const aiVector3D& v) { return std::sqrt(double(v.x) * v.x + double(v.y) * v.y + double(v.z) * v.z); }
-
 SivRgb rgb(const aiColor3D& c) { return {c.r, c.g, c.b}; }
 
 struct Instance {

@@ -1,11 +1,12 @@
 #include "import/SourceFrame.h"
 
+#include "import/ImportText.h"
+
 #include <assimp/metadata.h>
 
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
-#include <sstream>
 
 namespace zamp::sivtool {
 
@@ -60,13 +61,6 @@ std::optional<aiMatrix4x4> fbxAxes(const aiScene& scene) {
         m[row][axes[row]] = signs[row] < 0 ? -1.0f : 1.0f;
     }
     return m;
-}
-
-std::string number(double v) {
-    std::ostringstream out;
-    out.precision(4);
-    out << v;
-    return out.str();
 }
 
 } // namespace
