@@ -158,7 +158,7 @@ private:
     }
 
     // The player's cameras keep y up: a camera turned about its view loses the turn.
-    void noteRoll(const aiCamera& camera, const aiNode* node, const View& v, const std::string& name) {
+    void noteRoll(const aiNode* node, const View& v, const std::string& name) {
         bool rolled = false;
         if (v.fromThreeDs) {
             // A 3DS camera's node turns only about the view: its roll, besides the bank angle.
@@ -182,7 +182,6 @@ private:
                 if (std::fabs(side.y) > std::sin(kRollSlackDegrees * M_PI / 180) * length(side)) rolled = true;
             }
         }
-        (void)camera;
         if (rolled) out_.dropped.push_back(name + ": its roll (the player's cameras always keep y up)");
     }
 
@@ -191,7 +190,7 @@ private:
         const std::string name = "camera " + quoted(camera.mName);
         const View v = viewOf(camera, node);
         const Framing framing = framingOf(camera, name);
-        noteRoll(camera, node, v, name);
+        noteRoll(node, v, name);
         auto eyeAt = [&](double t) { return framedEye(v.eye(t), v.target(t), framing); };
 
         SivCamera record{};

@@ -38,6 +38,14 @@ struct ImportCommand {
     std::vector<std::string> files;
 };
 
+// A finite number above 0 written in full, or nullopt.
+std::optional<double> positiveNumber(const std::string& text) {
+    char* end = nullptr;
+    const double value = std::strtod(text.c_str(), &end);
+    if (end == text.c_str() || *end || !(value > 0) || !std::isfinite(value)) return std::nullopt;
+    return value;
+}
+
 // nullopt for wrong usage.
 std::optional<ImportCommand> parse(const std::vector<std::string>& args) {
     ImportCommand c;
@@ -67,17 +75,13 @@ std::optional<ImportCommand> parse(const std::vector<std::string>& args) {
         } else if (a == "--up" && hasValue && (args[i + 1] == "y" || args[i + 1] == "z")) {
             c.up = args[++i] == "z" ? UpAxis::Z : UpAxis::Y;
         } else if (a == "--time-limit" && hasValue) {
-            char* end = nullptr;
-            const std::string& text = args[++i];
-            const double seconds = std::strtod(text.c_str(), &end);
-            if (end == text.c_str() || *end || !(seconds > 0) || !std::isfinite(seconds)) return std::nullopt;
-            c.timeLimit = seconds;
+            const std::optional<double> seconds = positiveNumber(args[++i]);
+            if (!seconds) return std::nullopt;
+            c.timeLimit = *seconds;
         } else if (a == "--scale" && hasValue) {
-            char* end = nullptr;
-            const std::string& text = args[++i];
-            const float scale = std::strtof(text.c_str(), &end);
-            if (end == text.c_str() || *end || !(scale > 0) || !std::isfinite(scale)) return std::nullopt;
-            c.options.scale = scale;
+            const std::optional<double> scale = positiveNumber(args[++i]);
+            if (!scale || !std::isfinite(float(*scale)) || !(float(*scale) > 0)) return std::nullopt;
+            c.options.scale = float(*scale);
         } else if (a.size() > 1 && a[0] == '-') {
             return std::nullopt;
         } else {
