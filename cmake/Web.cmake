@@ -34,7 +34,7 @@ target_include_directories(zamp_web PRIVATE ${ZAMP_WEB_DEPS}/include)
 # The page plays: the desktop's entry, its author's mode and its offline renders stay out
 # (they need what src/platform/Authoring.h lists, which the web back end does not provide).
 file(GLOB APP_SOURCES CONFIGURE_DEPENDS src/app/*.cpp src/app/web/*.cpp)
-foreach(desktop main Player OfflineRun AuthorSession Overlay FileWatch MusicWav ModelCache)
+foreach(desktop main Player OfflineRun RenderLoop VideoRender AuthorSession Overlay FileWatch MusicWav ModelCache)
   list(REMOVE_ITEM APP_SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/src/app/${desktop}.cpp)
 endforeach()
 add_executable(zamp ${APP_SOURCES})

@@ -2,13 +2,26 @@
 
 #include "core/Error.h"
 
+#include <cctype>
 #include <cmath>
 
 namespace zamp {
 
 const char* const kUsage =
     "usage: zamp [--windowed] [--size WxH] [--dev] [--sync-music] [--trust] "
-    "[--render OUT_DIR [--fps N] [--at T]... [--frames FIRST:LAST]] [--bench N] [--help] [--version] [SHOW_DIR]";
+    "[--render OUT_DIR [--fps N] [--at T]... [--frames FIRST:LAST]] "
+    "[--render VIDEO.mp4|.mkv|.webm|.mov [--fps N] [--quality N] [--codec NAME]] "
+    "[--bench N] [--help] [--version] [SHOW_DIR]";
+
+bool isVideoFileName(const std::string& path) {
+    const std::size_t dot = path.rfind('.');
+    if (dot == std::string::npos || path.find('/', dot) != std::string::npos) return false;
+    std::string ending = path.substr(dot + 1);
+    for (char& c : ending) c = char(std::tolower(static_cast<unsigned char>(c)));
+    return ending == "mp4" || ending == "mkv" || ending == "webm" || ending == "mov";
+}
+
+bool CommandLine::renderVideo() const { return renderDir && isVideoFileName(*renderDir); }
 
 double parseNumber(const std::string& option, const std::string& text) {
     std::size_t used = 0;
@@ -61,6 +74,13 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
             const std::string& text = value();
             cl.frames = parseFrameRange(text);
             if (!cl.frames) throw Error("--frames needs FIRST:LAST, two frame numbers with FIRST <= LAST, not '" + text + "'");
+        } else if (a == "--quality") {
+            const double q = parseNumber(a, value());
+            if (q < 0 || q > 100 || q != std::floor(q)) throw Error("--quality needs a whole number from 0 to 100");
+            cl.quality = int(q);
+        } else if (a == "--codec") {
+            cl.codec = value();
+            if (cl.codec.empty()) throw Error("--codec needs the name of a video encoder");
         } else if (a == "--dev") {
             cl.dev = true;
         } else if (a == "--sync-music") {
@@ -89,6 +109,14 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
     if (cl.renderDir && cl.benchFrames > 0) throw Error("--render and --bench exclude each other");
     if (cl.frames && !cl.renderDir) throw Error("--frames goes with --render");
     if (cl.frames && !cl.at.empty()) throw Error("--frames and --at exclude each other");
+    if (cl.renderVideo() && cl.frames)
+        throw Error("--frames renders part of a show into a folder; a video file is made of the whole show "
+                    "(render the parts into one folder, then make the video from it)");
+    if (cl.renderVideo() && !cl.at.empty())
+        throw Error("--at renders single frames into a folder, not into a video file");
+    if ((cl.quality || !cl.codec.empty()) && !cl.renderVideo())
+        throw Error(std::string(cl.quality ? "--quality" : "--codec") +
+                    " goes with --render to a video file (.mp4, .mkv, .webm or .mov)");
     if (cl.dev && cl.offline()) throw Error("--dev plays in a window: it goes with neither --render nor --bench");
     if (cl.syncMusic && cl.offline()) throw Error("--sync-music is for playing: offline runs follow their own frame times");
     return cl;

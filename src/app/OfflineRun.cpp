@@ -4,7 +4,9 @@
 #include "app/FrameSequence.h"
 #include "app/Interrupt.h"
 #include "app/MusicWav.h"
-#include "app/PngFrameWriter.h"
+#include "app/FrameWriter.h"
+#include "app/RenderLoop.h"
+#include "app/VideoRender.h"
 #include "core/Error.h"
 #include "core/ShowFiles.h"
 #include "gfx/Device.h"
@@ -56,22 +58,17 @@ void warnAboutOlderFrames(DemoApp& app, const std::string& outDir, long count) {
 
 std::string musicWavPath(const std::string& outDir) { return (std::filesystem::path(outDir) / "music.wav").string(); }
 
-// The show's music from the first frame's demo time, `audioFrames` long: a stream positioned
-// as the player positions it, a module from its beginning. False when a signal stopped it.
+// The show's music from the first frame's demo time, `audioFrames` long. False when a signal
+// stopped it.
 bool writeRenderMusic(DemoApp& app, const std::string& outDir, std::uint64_t audioFrames) {
-    const auto& choice = app.show->music;
-    std::unique_ptr<MusicSource> source = openMusicSource(showFilePath(choice->path));
-    if (!source) {
-        app.show->warnings.add(noMusicWarning(choice->path));
-        return true;
-    }
-    source->seek(source->kind() == MusicKind::Stream ? choice->startSeconds : 0.0);
-    return writeMusicWav(musicWavPath(outDir), *source, audioFrames, Interrupt::requested());
+    std::unique_ptr<MusicSource> source = openRenderMusic(app);
+    return !source || writeMusicWav(musicWavPath(outDir), *source, audioFrames, Interrupt::requested());
 }
 
 } // namespace
 
 int renderFrames(DemoApp& app, const CommandLine& cl, const std::string& outDir) {
+    if (cl.renderVideo()) return renderVideo(app, cl, outDir);
     const FrameSequence frames = cl.at.empty() ? FrameSequence::untilEnd(app.demoTime, app.show->endTime, cl.fps)
                                                : FrameSequence::atTimes(cl.at);
     FrameRange range{0, frames.count() - 1};
@@ -96,50 +93,10 @@ int renderFrames(DemoApp& app, const CommandLine& cl, const std::string& outDir)
     warnAboutOlderFrames(app, outDir, frames.count());
     if (withMusic && !writeRenderMusic(app, outDir, audioFrames)) return Interrupt::exitCode();
 
-    // Frame k is drawn while frame k - 1 is read back and written on the writer's threads.
-    Device& device = *app.device;
     PngFrameWriter writer(PngFrameWriter::suitableWorkers());
-    // A readback still running when drawing fails must end before its buffer goes; the
-    // failure that ends the run is the one already on its way.
-    struct FinishReadbacks {
-        Device& device;
-        ~FinishReadbacks() {
-            try {
-                device.finishReadbacks();
-            } catch (...) {
-            }
-        }
-    } finishFirst{device};
-    const bool progress = isatty(STDERR_FILENO);
-    const long total = range.last - range.first + 1;
-    auto began = std::chrono::steady_clock::now();
-    for (long k = range.first; k <= range.last; ++k) {
-        app.demoTime = frames.timeOf(k);
-        app.renderFrame();
-        device.finishReadbacks();
-        if (k > range.first) writer.write(framePath(outDir, k - 1));
-        device.startReadback(writer.buffer());
-        if (Interrupt::requested()) {
-            // The frame drawn last is written whole, then the run ends.
-            device.finishReadbacks();
-            writer.write(framePath(outDir, k));
-            writer.finish();
-            if (progress) std::fputc('\n', stderr);
-            return Interrupt::exitCode();
-        }
-        if (progress) {
-            const long done = k - range.first + 1;
-            const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
-            const double rate = seconds > 0 ? double(done) / seconds : 0.0;
-            std::fprintf(stderr, "\rframe %ld/%ld  t=%.3f s  %.1f frames/s  %.0f s left ", done, total,
-                         double(app.demoTime), rate, rate > 0 ? double(total - done) / rate : 0.0);
-        }
-    }
-    device.finishReadbacks();
-    if (total > 0) writer.write(framePath(outDir, range.last));
-    writer.finish();
-    if (progress && total > 0) std::fputc('\n', stderr);
-    return 0;
+    // A stop writes the frame drawn last whole: the frames written are the render's first.
+    const bool whole = drawFrames(app, frames, range, writer, [&](long k) { return framePath(outDir, k); }, true);
+    return whole ? 0 : Interrupt::exitCode();
 }
 
 void benchFrames(DemoApp& app, long frames) {

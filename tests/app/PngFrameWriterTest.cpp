@@ -1,7 +1,7 @@
 // The writer of --render's frames: every frame handed over ends up in its file with exactly
 // its pixels, however many frames pass through its few buffers, and a file that cannot be
 // written ends the run with a message naming it.
-#include "app/PngFrameWriter.h"
+#include "app/FrameWriter.h"
 #include "core/Error.h"
 #include "platform/Platform.h"
 #include "support/TestSupport.h"

@@ -1,35 +1,19 @@
-#include "app/PngFrameWriter.h"
+#include "app/FrameWriter.h"
 
-#include "core/Error.h"
 #include "core/FileWrite.h"
 #include "gfx/PngEncoder.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 
 namespace zamp {
 
-namespace {
-
-
-} // namespace
-
-int PngFrameWriter::suitableWorkers() {
-    // The drawing thread (and the renderer's own threads) keep one core busy.
-    const int cores = int(std::thread::hardware_concurrency());
-    return std::clamp(cores - 1, 1, 4);
-}
-
-PngFrameWriter::PngFrameWriter(int workers) {
-    workers = std::max(1, workers);
+FrameWriter::FrameWriter(std::vector<std::unique_ptr<FrameStage>> stages) : stages_(std::move(stages)) {
     // One buffer being read into, one waiting, and one per worker.
-    jobs_.resize(std::size_t(workers) + 2);
-    for (int i = 0; i < workers; ++i) workers_.emplace_back([this] { work(); });
+    jobs_.resize(stages_.size() + 2);
+    for (auto& stage : stages_) workers_.emplace_back([this, s = stage.get()] { work(*s); });
 }
 
-PngFrameWriter::~PngFrameWriter() {
+FrameWriter::~FrameWriter() {
     {
         std::lock_guard lock(mutex_);
         stopping_ = true;
@@ -38,11 +22,11 @@ PngFrameWriter::~PngFrameWriter() {
     for (std::thread& t : workers_) t.join();
 }
 
-void PngFrameWriter::throwFailure() {
+void FrameWriter::throwFailure() {
     if (failure_) std::rethrow_exception(failure_);
 }
 
-RgbImage& PngFrameWriter::buffer() {
+RgbImage& FrameWriter::buffer() {
     std::unique_lock lock(mutex_);
     Job* free = nullptr;
     changed_.wait(lock, [&] {
@@ -57,10 +41,10 @@ RgbImage& PngFrameWriter::buffer() {
     return free->image;
 }
 
-void PngFrameWriter::write(std::string path) {
+void FrameWriter::write(std::string name) {
     {
         std::lock_guard lock(mutex_);
-        filling_->path = std::move(path);
+        filling_->name = std::move(name);
         filling_->sequence = handedOver_++;
         filling_->state = State::Queued;
         filling_ = nullptr;
@@ -68,17 +52,16 @@ void PngFrameWriter::write(std::string path) {
     changed_.notify_all();
 }
 
-void PngFrameWriter::finish() {
+void FrameWriter::finish() {
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [&] { return written_ == handedOver_; });
     throwFailure();
 }
 
-void PngFrameWriter::work() {
-    PngEncoder encoder;
+void FrameWriter::work(FrameStage& stage) {
     std::unique_lock lock(mutex_);
     for (;;) {
-        // The oldest frame waiting, so that frames are encoded about in order.
+        // The oldest frame waiting, so that frames are prepared about in order.
         Job* job = nullptr;
         changed_.wait(lock, [&] {
             for (Job& j : jobs_)
@@ -89,19 +72,17 @@ void PngFrameWriter::work() {
         job->state = State::Writing;
         lock.unlock();
         std::exception_ptr failure;
-        const std::vector<std::uint8_t>* bytes = nullptr;
         try {
-            bytes = &encoder.encode(job->image);
+            stage.prepare(job->image);
         } catch (...) {
             failure = std::current_exception();
         }
         lock.lock();
-        // Files are written in the order handed over.
         changed_.wait(lock, [&] { return written_ == job->sequence; });
         if (!failure && !failure_) {
             lock.unlock();
             try {
-                writeFileReplacing(job->path, *bytes);
+                stage.commit(job->image, job->name);
             } catch (...) {
                 failure = std::current_exception();
             }
@@ -112,6 +93,34 @@ void PngFrameWriter::work() {
         job->state = State::Free;
         changed_.notify_all();
     }
+}
+
+namespace {
+
+class PngStage final : public FrameStage {
+public:
+    void prepare(const RgbImage& frame) override { bytes_ = &encoder_.encode(frame); }
+    void commit(const RgbImage&, const std::string& path) override { writeFileReplacing(path, *bytes_); }
+
+private:
+    PngEncoder encoder_;
+    const std::vector<std::uint8_t>* bytes_ = nullptr;
+};
+
+std::vector<std::unique_ptr<FrameStage>> pngStages(int workers) {
+    std::vector<std::unique_ptr<FrameStage>> stages;
+    for (int i = 0; i < std::max(1, workers); ++i) stages.push_back(std::make_unique<PngStage>());
+    return stages;
+}
+
+} // namespace
+
+PngFrameWriter::PngFrameWriter(int workers) : FrameWriter(pngStages(workers)) {}
+
+int PngFrameWriter::suitableWorkers() {
+    // The drawing thread (and the renderer's own threads) keep one core busy.
+    const int cores = int(std::thread::hardware_concurrency());
+    return std::clamp(cores - 1, 1, 4);
 }
 
 } // namespace zamp
