@@ -30,6 +30,9 @@ void EncodedStream::send(const AVFrame* frame) {
         const int received = avcodec_receive_packet(context_.get(), packet_.get());
         if (received == AVERROR(EAGAIN) || received == AVERROR_EOF) return;
         check(received, path_, std::string(context_->codec->name) + " encoding");
+        // A video frame lasts one frame (the encoder's time base): without it the file's last
+        // frame would last nothing, and players would drop it.
+        if (packet_->duration == 0 && context_->codec_type == AVMEDIA_TYPE_VIDEO) packet_->duration = 1;
         // The file may keep another time base than the encoder's.
         av_packet_rescale_ts(packet_.get(), context_->time_base, stream_->time_base);
         packet_->stream_index = stream_->index;
