@@ -45,5 +45,40 @@ TEST(CommandLine, RefusesBadInput) {
     }
 }
 
+TEST(CommandLine, AVideoFileIsTheWholeShowAndTakesItsOwnOptions) {
+    for (const char* name : {"show.mp4", "a/b.MKV", "x.webm", "clip.Mov"}) EXPECT_TRUE(isVideoFileName(name)) << name;
+    for (const char* name : {"out", "show.mp4/", "show.mp4/frames", "mp4", "show.avi", ".mp4.d/x"})
+        EXPECT_FALSE(isVideoFileName(name)) << name;
+
+    CommandLine cl = parseCommandLine({"--render", "show.webm", "--quality", "90", "--codec", "libaom-av1"});
+    EXPECT_TRUE(cl.renderVideo());
+    EXPECT_EQ(cl.quality, 90);
+    EXPECT_EQ(cl.codec, "libaom-av1");
+    EXPECT_FALSE(parseCommandLine({"--render", "out"}).renderVideo());
+
+    struct Case {
+        std::vector<std::string> args;
+        std::string message;
+    };
+    for (const Case& c : std::vector<Case>{
+             {{"--render", "show.mp4", "--frames", "0:9"},
+              "--frames renders part of a show into a folder; a video file is made of the whole show (render the "
+              "parts into one folder, then make the video from it)"},
+             {{"--render", "show.mp4", "--at", "3"}, "--at renders single frames into a folder, not into a video file"},
+             {{"--render", "out", "--quality", "50"}, "--quality goes with --render to a video file (.mp4, .mkv, .webm or .mov)"},
+             {{"--codec", "libx265"}, "--codec goes with --render to a video file (.mp4, .mkv, .webm or .mov)"},
+             {{"--render", "a.mp4", "--quality", "101"}, "--quality needs a whole number from 0 to 100"},
+             {{"--render", "a.mp4", "--quality", "2.5"}, "--quality needs a whole number from 0 to 100"},
+             {{"--render", "a.mp4", "--codec", ""}, "--codec needs the name of a video encoder"},
+         }) {
+        try {
+            parseCommandLine(c.args);
+            ADD_FAILURE() << c.message;
+        } catch (const Error& e) {
+            EXPECT_EQ(std::string(e.what()), c.message);
+        }
+    }
+}
+
 } // namespace
 } // namespace zamp
