@@ -62,6 +62,11 @@ VideoEncoder::VideoEncoder(AVFormatContext* file, const VideoFileSettings& setti
     c->thread_count = 0; // as many as the encoder finds useful
     tagColours(c, format);
     const std::string quality = applyQuality(c, settings.quality);
+    if (std::strcmp(encoder->name, "libx264") == 0) {
+        // x264's "fast" keeps pace with drawing better than its default "medium" (measured: about
+        // 1.5 times the frames per second) for a file some 4 % larger at the same quality.
+        av_opt_set(c->priv_data, "preset", "fast", 0);
+    }
     if (std::strcmp(encoder->name, "libvpx-vp9") == 0) {
         // libvpx's defaults are its slowest: these keep pace with drawing at little cost.
         av_opt_set(c->priv_data, "deadline", "good", 0);
