@@ -51,9 +51,7 @@ AuthorSession::AuthorSession(DemoApp& app, bool syncMusic) : app_(app), syncMusi
 
 float AuthorSession::musicSecondsAt(float demoTime) const {
     const Show& show = *app_.show;
-    const double from = show.music && app_.music.loaded() && app_.music.kind() == MusicKind::Stream
-                            ? show.music->startSeconds
-                            : 0.0;
+    const double from = show.music && app_.music.loaded() ? show.music->startSeconds : 0.0;
     return float(from + double(demoTime) - double(show.startTime));
 }
 

@@ -56,8 +56,8 @@ void warnAboutOlderFrames(DemoApp& app, const std::string& outDir, long count) {
 
 std::string musicWavPath(const std::string& outDir) { return (std::filesystem::path(outDir) / "music.wav").string(); }
 
-// The show's music from the first frame's demo time, `audioFrames` long: a stream positioned
-// as the player positions it, a module from its beginning. False when a signal stopped it.
+// The show's music from the first frame's demo time, `audioFrames` long, positioned as the
+// player positions it. False when a signal stopped it.
 bool writeRenderMusic(DemoApp& app, const std::string& outDir, std::uint64_t audioFrames) {
     const auto& choice = app.show->music;
     std::unique_ptr<MusicSource> source = openMusicSource(showFilePath(choice->path));
@@ -65,7 +65,7 @@ bool writeRenderMusic(DemoApp& app, const std::string& outDir, std::uint64_t aud
         app.show->warnings.add(noMusicWarning(choice->path));
         return true;
     }
-    source->seek(source->kind() == MusicKind::Stream ? choice->startSeconds : 0.0);
+    source->seek(choice->startSeconds);
     return writeMusicWav(musicWavPath(outDir), *source, audioFrames, Interrupt::requested());
 }
 
