@@ -5,8 +5,10 @@
 //           while a frame loop runs at about 60 frames a second; every second the demo time
 //           of the frame clock and the demo time of --sync-music are compared with the
 //           demo time the music's position stands for.
-//   seek    a tracker module moved to a time by its decoder, against the same module decoded
-//           from its beginning up to that time: the offset that lines the two up.
+//   seek    a tracker module moved to a time, against the same module read on from its
+//           beginning up to that time: the offset that lines the two up (0 when the move is
+//           exact to the sample) and how long the move took, from the beginning and back from
+//           where the music stands later.
 //
 // usage: music_timing_bench MODULE [SECONDS]   (`make bench` runs it on the example music)
 #include "app/MusicPlayer.h"
@@ -89,10 +91,14 @@ std::vector<float> take(MusicSource& source, std::size_t frames) {
     return left;
 }
 
+double secondsSince(std::chrono::steady_clock::time_point began) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+}
+
 void seekError(const std::string& module) {
-    std::printf("module seeking (%s): where the decoder lands, against decoding from the start\n  %8s %12s\n",
+    std::printf("module seeking (%s): where a move lands, against reading on from the start\n  %8s %12s\n",
                 module.c_str(), "seconds", "error ms");
-    for (double t : {1.0, 2.5, 5.0, 10.0, 20.0}) {
+    for (double t : {1.0, 2.5, 5.0, 10.0, 20.0, 45.0}) {
         auto reference = openMusicSource(module);
         auto moved = openMusicSource(module);
         if (!reference || !moved || reference->kind() != MusicKind::Module) {
@@ -115,6 +121,19 @@ void seekError(const std::string& module) {
             if (difference < best) best = difference, bestLag = long(lag);
         }
         std::printf("  %8.1f %12.1f\n", t, double(bestLag - long(window)) * 1e3 / kAudioSampleRate);
+    }
+    std::printf("module seeking (%s): time a move takes\n  %8s %16s %16s\n", module.c_str(), "seconds",
+                "from start ms", "back 1 s ms");
+    for (double t : {12.0, 60.0, 300.0}) {
+        auto source = openMusicSource(module);
+        if (!source) return;
+        auto began = std::chrono::steady_clock::now();
+        source->seek(t);
+        const double fromStart = secondsSince(began);
+        began = std::chrono::steady_clock::now();
+        source->seek(t - 1);
+        const double back = secondsSince(began);
+        std::printf("  %8.1f %16.1f %16.1f\n", t, fromStart * 1e3, back * 1e3);
     }
 }
 

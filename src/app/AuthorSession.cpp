@@ -51,9 +51,7 @@ AuthorSession::AuthorSession(DemoApp& app, bool syncMusic) : app_(app), syncMusi
 
 float AuthorSession::musicSecondsAt(float demoTime) const {
     const Show& show = *app_.show;
-    const double from = show.music && app_.music.loaded() && app_.music.kind() == MusicKind::Stream
-                            ? show.music->startSeconds
-                            : 0.0;
+    const double from = show.music && app_.music.loaded() ? show.music->startSeconds : 0.0;
     return float(from + double(demoTime) - double(show.startTime));
 }
 
@@ -71,6 +69,7 @@ void AuthorSession::startMusic() {
     app_.music.play();
     app_.music.moveTo(musicSecondsAt(app_.demoTime));
     app_.music.setPaused(paused_);
+    app_.clock.reset(); // the time spent decoding is no time the show has played
 }
 
 void AuthorSession::watchFiles() {
@@ -128,6 +127,9 @@ void AuthorSession::moveTo(float demoTime) {
     const float last = show.endTime > show.startTime ? std::nextafter(show.endTime, show.startTime) : show.startTime;
     app_.demoTime = std::clamp(demoTime, show.startTime, last);
     app_.music.moveTo(musicSecondsAt(app_.demoTime));
+    // A module finds its place by being played up to it, which may take a good part of a
+    // second: the picture waits with the music instead of running ahead by that time.
+    app_.clock.reset();
     if (app_.demoTime >= last && !paused_) setPaused(true);
 }
 

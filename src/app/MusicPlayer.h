@@ -32,15 +32,14 @@ public:
     // exactly as given, as a stream or else as a module. False when it is neither; then the
     // player is unloaded (any music it had before is gone too) and the output stays open.
     bool load(const std::string& path);
-    // Where a stream starts when `play` is called, in seconds. Only while loaded; a module
-    // always starts from its beginning.
+    // Where the music starts when `play` is called, in seconds (to the frame, streams and
+    // modules alike). Only while loaded.
     void seek(float seconds);
     // Starts playback, looping forever. Only while loaded.
     void play();
     // Holds the music or lets it go on. Only while loaded.
     void setPaused(bool paused);
-    // Moves the music to `seconds` after its beginning, modules too (as closely as their
-    // decoder allows). Only while loaded.
+    // Moves the music to `seconds` after its beginning, to the frame. Only while loaded.
     void moveTo(double seconds);
     // Seconds of music played since its beginning, counting on through loops; 0 unloaded.
     double position() const;

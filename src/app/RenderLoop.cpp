@@ -83,7 +83,7 @@ std::unique_ptr<MusicSource> openRenderMusic(DemoApp& app) {
         app.show->warnings.add(noMusicWarning(choice->path));
         return nullptr;
     }
-    source->seek(source->kind() == MusicKind::Stream ? choice->startSeconds : 0.0);
+    source->seek(choice->startSeconds);
     return source;
 }
 

@@ -91,7 +91,7 @@ EventSource windowEvents(Window& window) {
 
 TimeStep musicTimeStep(DemoApp& app) {
     if (!app.music.loaded()) return {};
-    const double musicStart = app.music.kind() == MusicKind::Stream ? app.show->music->startSeconds : 0.0;
+    const double musicStart = app.show->music->startSeconds;
     return [&app, musicStart](float demoTime, float delta) {
         return float(followMusic(demoTime, delta, musicDemoTime(app.show->startTime, musicStart, app.music.position())));
     };

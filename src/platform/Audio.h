@@ -18,9 +18,9 @@ inline constexpr int kAudioSampleRate = 44100;
 inline constexpr int kAudioChannels = 2;
 inline constexpr int kAudioBytesPerSample = 2;
 
-// A stream is sampled audio (WAV, OGG, MP3, FLAC, Opus) and can be positioned to the frame;
-// a module is tracker music (MOD, XM, S3M, IT), played from its beginning by the player and
-// positioned only as closely as its decoder allows.
+// A stream is sampled audio (WAV, OGG, MP3, FLAC, Opus); a module is tracker music (MOD, XM,
+// S3M, IT). Both are positioned to the frame: a module by decoding it from its start up to
+// the place.
 enum class MusicKind { Stream, Module };
 
 // A piece of music as the player plays it, frame by frame. Reading depends on no device and
@@ -29,8 +29,9 @@ class MusicSource {
 public:
     virtual ~MusicSource() = default;
     virtual MusicKind kind() const = 0;
-    // Moves to `seconds` after the very beginning: a stream to the nearest frame (past its end:
-    // its beginning), a module as closely as its decoder allows.
+    // Moves to the frame nearest `seconds` after the very beginning. A stream past its end
+    // goes to its beginning; a module gives from there exactly what reading on from its
+    // beginning gives, its own loops included (up to an hour in; later: its beginning).
     virtual void seek(double seconds) = 0;
     // Fills `frameCount` frames and moves on; at the end it goes on where playback loops to
     // (a stream from its beginning, a module as the module itself loops).
@@ -46,13 +47,13 @@ public:
     virtual ~MusicTrack() = default; // stops it first if it is playing
 
     virtual MusicKind kind() const = 0;
-    // Starts playing, looping forever. A stream starts `fromSeconds` in (to the frame); a
-    // module always starts from its beginning.
+    // Starts playing, looping forever, `fromSeconds` in (to the frame, as MusicSource::seek
+    // places it).
     virtual void play(double fromSeconds) = 0;
     // Holds the music where it is, or goes on from there.
     virtual void setPaused(bool paused) = 0;
     // Moves playing music to where it stands `seconds` after its beginning, looping included,
-    // modules too (as closely as their decoder allows).
+    // to the frame.
     virtual void seek(double seconds) = 0;
     // Seconds of music given to the device since the beginning of the music, counting on
     // through every loop: where playback stands.

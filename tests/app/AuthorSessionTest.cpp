@@ -249,5 +249,24 @@ TEST_F(AuthorFixture, SeekAndPauseKeepPictureAndMusicTogether) {
     app.music.fadeOut();
 }
 
+TEST_F(AuthorFixture, AModuleStandsWhereThePictureStandsAsAStreamDoes) {
+    std::filesystem::create_directories(dir.path() / "data");
+    testaudio::writeFile(dir.path() / "data" / "tune.mod", testaudio::changingTempoModFile());
+    testaudio::DiskCapture capture;
+    AuthorSession& s = start("starttime(2) loadmusic('data/tune.mod') " + colourShow(1, 1, 1));
+    ASSERT_TRUE(app.music.loaded());
+    ASSERT_EQ(app.music.kind(), MusicKind::Module);
+    EXPECT_NEAR(app.music.position(), 2.0, 0.05) << "the module started at 2 s with the show";
+    s.handle(key(Key::Right, true));
+    EXPECT_FLOAT_EQ(app.demoTime, 12.0f);
+    EXPECT_NEAR(app.music.position(), 12.0, 0.05);
+    s.handle(key(Key::Left));
+    EXPECT_NEAR(app.music.position(), 11.0, 0.05) << "and back";
+    s.handle(key(Key::Home));
+    EXPECT_NEAR(app.music.position(), 2.0, 0.05);
+    session.reset();
+    app.music.fadeOut();
+}
+
 } // namespace
 } // namespace zamp

@@ -1,11 +1,13 @@
 // MusicPlayer against SDL_mixer: what the player really outputs is captured through SDL's
 // `disk` driver and measured (level, pitch, timing). All test audio is made here.
 #include "app/MusicPlayer.h"
+#include "platform/Authoring.h"
 
 #include "support/MusicTestAudio.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -52,9 +54,11 @@ protected:
             MusicPlayer player;
             EXPECT_TRUE(player.load(path));
             player.seek(startSeconds);
+            // The capture starts when the output opens, before play; on a busy machine that
+            // silence can be long, so the wait counts from play.
+            const double beforePlay = capture.secondsWritten();
             player.play();
-            // The capture starts when the output opens, a little before play: allow for it.
-            EXPECT_TRUE(capture.waitFor(seconds + 0.5));
+            EXPECT_TRUE(capture.waitFor(beforePlay + seconds + 0.5));
         }
         return capture.left();
     }
@@ -152,8 +156,10 @@ TEST_F(MusicPlayerTest, FadeOutEndsInSilenceAndTakesAtLeast300ms) {
     DiskCapture capture;
     MusicPlayer player;
     ASSERT_TRUE(player.load(file("fade.wav", wavFile({{440.0, 3.0}}))));
+    // A second of the tone: the silence written before play, however long, does not count.
+    const double beforePlay = capture.secondsWritten();
     player.play();
-    ASSERT_TRUE(capture.waitFor(1.0));
+    ASSERT_TRUE(capture.waitFor(beforePlay + 1.0));
 
     const auto before = Clock::now();
     player.fadeOut();
@@ -201,21 +207,91 @@ TEST_F(MusicPlayerTest, FadeOutEndsInSilenceAndTakesAtLeast300ms) {
     EXPECT_GT(samples.size() - silence, frames(0.1)) << "the output closed before the fade ended";
 }
 
-TEST_F(MusicPlayerTest, GeneratedModulePlaysLoopsAndIgnoresSeek) {
+TEST_F(MusicPlayerTest, GeneratedModulePlaysAndLoops) {
     // 428 and 214 are ProTracker's C-2 and C-3; a pass is 0.96 s of each.
     const auto module = file("test.mod", modFile(428, 214));
-    const double low = modHertz(428);
-    const double high = modHertz(214);
-    for (float startSeconds : {0.0f, 1.0f}) {
-        SCOPED_TRACE(startSeconds);
-        const auto samples = capturePlaying(module, 4.0, startSeconds);
-        for (int pass = 0; pass < 2; ++pass) {
-            SCOPED_TRACE(pass);
-            const double begin = pass * 1.92;
-            expectPitch(samples, begin + 0.1, begin + 0.85, low);
-            expectPitch(samples, begin + 1.06, begin + 1.82, high);
-        }
+    const auto samples = capturePlaying(module, 4.0);
+    for (int pass = 0; pass < 2; ++pass) {
+        SCOPED_TRACE(pass);
+        const double begin = pass * 1.92;
+        expectPitch(samples, begin + 0.1, begin + 0.85, modHertz(428));
+        expectPitch(samples, begin + 1.06, begin + 1.82, modHertz(214));
     }
+}
+
+TEST_F(MusicPlayerTest, AModuleStartsWhereItIsPlacedSampleForSample) {
+    // Its tempo changes part-way and a pass lasts about 4 s: 10.5 s in is in its third pass.
+    const auto module = file("tempo.mod", changingTempoModFile());
+    const double start = 10.5;
+    std::vector<std::int16_t> expected;
+    {
+        // What playing from the beginning gives there, read on without a seek.
+        auto source = openMusicSource(module);
+        ASSERT_NE(source, nullptr);
+        std::vector<std::int16_t> skipped(frames(start) * kAudioChannels);
+        source->read(skipped.data(), frames(start));
+        expected.resize(frames(0.5) * kAudioChannels);
+        source->read(expected.data(), frames(0.5));
+    }
+    DiskCapture capture;
+    double position = 0;
+    {
+        MusicPlayer player;
+        ASSERT_TRUE(player.load(module));
+        player.seek(float(start));
+        const double beforePlay = capture.secondsWritten();
+        player.play();
+        EXPECT_GE(player.position(), start) << "the music stands where it started, not at its beginning";
+        ASSERT_TRUE(capture.waitFor(beforePlay + 1.0));
+        position = player.position();
+    }
+    EXPECT_GT(position, start + 0.5) << "and went on from there";
+    EXPECT_LT(position, start + 10.0);
+    // The device wrote silence until play; from the music's first frame on, it is the module
+    // from 10.5 s in, exactly.
+    const std::vector<std::int16_t> written = capture.samples();
+    const auto first = std::find_if(written.begin(), written.end(), [](std::int16_t s) { return s != 0; });
+    const auto offset = std::size_t(first - written.begin()) / kAudioChannels * kAudioChannels;
+    ASSERT_GE(written.size(), offset + expected.size()) << "half a second of music was written";
+    const std::vector<std::int16_t> heard(written.begin() + std::ptrdiff_t(offset),
+                                          written.begin() + std::ptrdiff_t(offset + expected.size()));
+    const auto expectedFirst = std::find_if(expected.begin(), expected.end(), [](std::int16_t s) { return s != 0; });
+    ASSERT_LT(expectedFirst - expected.begin(), kAudioChannels) << "the module sounds there, so its first frame marks the start";
+    EXPECT_EQ(firstDifference(heard, expected), "same");
+}
+
+TEST_F(MusicPlayerTest, AModuleMovedWhilePlayingGoesOnFromItsNewPlaceSampleForSample) {
+    const auto module = file("tempo.mod", changingTempoModFile());
+    std::vector<std::int16_t> expected;
+    {
+        auto source = openMusicSource(module);
+        ASSERT_NE(source, nullptr);
+        std::vector<std::int16_t> skipped(frames(10.5) * kAudioChannels);
+        source->read(skipped.data(), frames(10.5));
+        expected.resize(frames(0.5) * kAudioChannels);
+        source->read(expected.data(), frames(0.5));
+    }
+    DiskCapture capture;
+    {
+        MusicPlayer player;
+        ASSERT_TRUE(player.load(module));
+        player.play();
+        ASSERT_TRUE(capture.waitFor(0.5));
+        player.moveTo(10.5); // forward, past the end of its first pass
+        EXPECT_GE(player.position(), 10.5);
+        const double moved = capture.secondsWritten();
+        ASSERT_TRUE(capture.waitFor(moved + 1.0));
+    }
+    // Somewhere after the first half second the module from 10.5 s in begins, and goes on
+    // exactly as reading on from the beginning gives it.
+    const std::vector<std::int16_t> written = capture.samples();
+    const std::size_t needle = 4096;
+    const auto found = std::search(written.begin(), written.end(), expected.begin(), expected.begin() + needle);
+    ASSERT_NE(found, written.end()) << "the module's samples from 10.5 s in are nowhere in what was played";
+    const auto at = std::size_t(found - written.begin());
+    EXPECT_EQ(at % kAudioChannels, 0u) << "left and right stay in their places";
+    ASSERT_GE(written.size(), at + expected.size());
+    EXPECT_EQ(firstDifference(std::vector<std::int16_t>(found, found + std::ptrdiff_t(expected.size())), expected), "same");
 }
 
 TEST_F(MusicPlayerTest, FileThatIsNoMusicLeavesThePlayerUnloadedWithoutAMessage) {

@@ -94,8 +94,8 @@ TEST(MusicSync, FollowsTheMusicNeverBackwardsAndByLittleStepsOnly) {
     EXPECT_DOUBLE_EQ(followMusic(10.0, 0.01, 10.005), 10.005);
     EXPECT_DOUBLE_EQ(followMusic(10.0, 0.01, 5.0), 10.0);
     // Where the music's position stands in demo time.
-    EXPECT_DOUBLE_EQ(musicDemoTime(2.0, 2.0, 7.5), 7.5);  // a stream started at the start time
-    EXPECT_DOUBLE_EQ(musicDemoTime(5.0, 0.0, 1.0), 6.0);  // a module, always from its beginning
+    EXPECT_DOUBLE_EQ(musicDemoTime(2.0, 2.0, 7.5), 7.5);  // music started at the start time
+    EXPECT_DOUBLE_EQ(musicDemoTime(5.0, 0.0, 1.0), 6.0);  // music loaded before starttime(5)
     // Over many steps with music that steps in blocks of 1024 frames the demo time stays
     // within a block of the music and moves on every frame.
     double demo = 0, music = 0, clock = 0;

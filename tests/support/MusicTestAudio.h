@@ -168,10 +168,15 @@ constexpr int kModCycleBytes = 32;  // one sine cycle per loop of the test sampl
 
 inline double modHertz(int period) { return kPalClock / (period * kModCycleBytes); }
 
-// A minimal 4-channel "M.K." module: one looped sine-cycle sample and one pattern at speed 3
-// (60 ms a row). Channel 1 plays `lowPeriod` from row 0 and `highPeriod` from row 16; row 31
-// breaks to the end of the song, so one pass lasts 32 rows, 1.92 s, half low and half high.
-inline std::vector<std::uint8_t> modFile(int lowPeriod, int highPeriod) {
+// One note or effect of a ProTracker pattern: `sample` 0 and `period` 0 leave the channel's
+// note alone.
+struct ModCell {
+    int pattern, row, channel, sample, period, effect, param;
+};
+
+// A 4-channel "M.K." module with one looped sine-cycle sample at full volume, playing
+// `orders` (pattern numbers) once: the song ends after the last order.
+inline std::vector<std::uint8_t> modFileOf(const std::vector<int>& orders, const std::vector<ModCell>& cells) {
     std::vector<std::uint8_t> out(20, 0);  // title
     for (int sample = 1; sample <= 31; ++sample) {
         std::vector<std::uint8_t> header(22, 0);  // name
@@ -183,23 +188,25 @@ inline std::vector<std::uint8_t> modFile(int lowPeriod, int highPeriod) {
         putBE16(out, 0);                                // loop start, words
         putBE16(out, used ? kModCycleBytes / 2 : 1);    // loop length, words (1 = no loop)
     }
-    out.push_back(1);    // song length: one order
+    out.push_back(static_cast<std::uint8_t>(orders.size()));  // song length
     out.push_back(127);  // restart byte, as ProTracker writes it
-    std::vector<std::uint8_t> orders(128, 0);
-    out.insert(out.end(), orders.begin(), orders.end());
+    std::vector<std::uint8_t> table(128, 0);
+    int patterns = 0;
+    for (std::size_t i = 0; i < orders.size(); ++i) {
+        table[i] = static_cast<std::uint8_t>(orders[i]);
+        patterns = std::max(patterns, orders[i] + 1);
+    }
+    out.insert(out.end(), table.begin(), table.end());
     out.insert(out.end(), {'M', '.', 'K', '.'});
 
-    std::vector<std::uint8_t> pattern(64 * 4 * 4, 0);
-    auto cell = [&](int row, int channel, int sample, int period, int effect, int param) {
-        std::uint8_t* c = &pattern[static_cast<std::size_t>((row * 4 + channel) * 4)];
-        c[0] = static_cast<std::uint8_t>((sample & 0xF0) | ((period >> 8) & 0x0F));
-        c[1] = static_cast<std::uint8_t>(period & 0xFF);
-        c[2] = static_cast<std::uint8_t>(((sample & 0x0F) << 4) | (effect & 0x0F));
-        c[3] = static_cast<std::uint8_t>(param);
-    };
-    cell(0, 0, 1, lowPeriod, 0xF, 3);  // Fxx: speed 3 ticks a row
-    cell(16, 0, 1, highPeriod, 0, 0);
-    cell(31, 0, 0, 0, 0xD, 0);         // Dxx: pattern break; the only order, so the song ends
+    std::vector<std::uint8_t> pattern(static_cast<std::size_t>(patterns) * 64 * 4 * 4, 0);
+    for (const ModCell& m : cells) {
+        std::uint8_t* c = &pattern[static_cast<std::size_t>(((m.pattern * 64 + m.row) * 4 + m.channel) * 4)];
+        c[0] = static_cast<std::uint8_t>((m.sample & 0xF0) | ((m.period >> 8) & 0x0F));
+        c[1] = static_cast<std::uint8_t>(m.period & 0xFF);
+        c[2] = static_cast<std::uint8_t>(((m.sample & 0x0F) << 4) | (m.effect & 0x0F));
+        c[3] = static_cast<std::uint8_t>(m.param);
+    }
     out.insert(out.end(), pattern.begin(), pattern.end());
 
     for (int i = 0; i < kModCycleBytes; ++i) {
@@ -207,6 +214,35 @@ inline std::vector<std::uint8_t> modFile(int lowPeriod, int highPeriod) {
         out.push_back(static_cast<std::uint8_t>(static_cast<std::int8_t>(std::lround(value * 127.0))));
     }
     return out;
+}
+
+// A minimal module: one pattern at speed 3 (60 ms a row). Channel 1 plays `lowPeriod` from
+// row 0 and `highPeriod` from row 16; row 31 breaks to the end of the song, so one pass lasts
+// 32 rows, 1.92 s, half low and half high.
+inline std::vector<std::uint8_t> modFile(int lowPeriod, int highPeriod) {
+    return modFileOf({0}, {{0, 0, 0, 1, lowPeriod, 0xF, 3},  // Fxx below 32: speed 3 ticks a row
+                           {0, 16, 0, 1, highPeriod, 0, 0},
+                           {0, 31, 0, 0, 0, 0xD, 0}});       // Dxx: pattern break; the song ends
+}
+
+// A tune whose speed and tempo change part-way, where a place in the song cannot be told from
+// its first speed and tempo: two channels of notes, a volume slide and a vibrato. Pattern 0
+// at speed 3: rows 0-23 at 125 BPM (60 ms a row), rows 24-39 at 150 BPM (50 ms); pattern 1 at
+// speed 5 and 150 BPM (83 ms a row) to row 20. One pass lasts about 4 s; then the song ends
+// and playback goes on from its beginning.
+inline std::vector<std::uint8_t> changingTempoModFile() {
+    return modFileOf({0, 1}, {{0, 0, 0, 1, 428, 0xF, 3},
+                              {0, 4, 1, 1, 320, 0, 0},
+                              {0, 8, 0, 1, 381, 0xA, 0x02},  // volume slide down
+                              {0, 16, 0, 1, 214, 0, 0},
+                              {0, 20, 1, 1, 254, 0x4, 0x46},  // vibrato
+                              {0, 24, 0, 1, 285, 0xF, 150},  // Fxx from 32: 150 BPM
+                              {0, 32, 1, 1, 170, 0, 0},
+                              {0, 39, 0, 0, 0, 0xD, 0},
+                              {1, 0, 0, 1, 339, 0xF, 5},
+                              {1, 6, 1, 1, 226, 0xC, 40},  // Cxx: volume 40
+                              {1, 12, 0, 1, 190, 0, 0},
+                              {1, 20, 0, 0, 0, 0xD, 0}});
 }
 
 // Points SDL at its `disk` driver for the lifetime of the object, so that whatever the mixer
@@ -247,6 +283,15 @@ public:
         return true;
     }
 
+    // Everything written, both channels as they came. Read after the output closed.
+    std::vector<std::int16_t> samples() const {
+        std::ifstream in(path_, std::ios::binary);
+        std::vector<std::int16_t> out;
+        std::int16_t value;
+        while (in.read(reinterpret_cast<char*>(&value), sizeof value)) out.push_back(value);
+        return out;
+    }
+
     // The left channel of everything written, scaled to -1..1. Read after the output closed.
     std::vector<float> left() const {
         std::ifstream in(path_, std::ios::binary);
@@ -261,6 +306,16 @@ public:
 private:
     std::filesystem::path path_;
 };
+
+// Where two runs of samples first differ in value or in length: "same" when they do not.
+inline std::string firstDifference(const std::vector<std::int16_t>& a, const std::vector<std::int16_t>& b) {
+    const auto [ai, bi] = std::mismatch(a.begin(), a.end(), b.begin(), b.end());
+    if (ai == a.end() && bi == b.end()) return "same";
+    const auto at = static_cast<std::size_t>(ai - a.begin());
+    if (ai == a.end() || bi == b.end())
+        return "lengths " + std::to_string(a.size()) + " and " + std::to_string(b.size()) + ", same up to " + std::to_string(at);
+    return "value " + std::to_string(at) + ": " + std::to_string(*ai) + " against " + std::to_string(*bi);
+}
 
 inline std::size_t frames(double seconds) { return static_cast<std::size_t>(seconds * kAudioSampleRate); }
 

@@ -3,7 +3,8 @@
 // start sound only on a gesture), and shows the player's messages in place of the picture.
 // Page parameters: ?at=T keeps the demo time at T; ?silent mutes the speakers while the
 // audio graph still runs (tests read window.zampAudioStats); ?autostart starts without the
-// click (for tests, whose browser allows sound without a gesture); ?size=WxH sets the back
+// click, the music as soon as the browser lets sound start (at once where it allows sound
+// without a gesture, else at the first click or key); ?size=WxH sets the back
 // buffer (default: the 4:3 area the window holds, in device pixels).
 (function () {
   'use strict';
@@ -60,9 +61,18 @@
       console.error('zamp: no sound: ' + e);
       Module.zampAudio = null;
     }
+    resumeOnGesture(Module.zampAudio);
     setState('playing');
     Module.callMain(playerArguments());
     canvas.focus();
+  }
+
+  // A browser that holds sound until a gesture (?autostart without the click) lets it start
+  // on the first click or key on the page.
+  function resumeOnGesture(graph) {
+    if (!graph || graph.context.state === 'running') return;
+    const resume = () => graph.context.resume().catch(() => {});
+    for (const type of ['pointerdown', 'keydown', 'touchend']) window.addEventListener(type, resume, { once: true });
   }
 
   startButton.addEventListener('click', () => { clicked = true; start(); });

@@ -31,10 +31,7 @@ public:
     void play(double fromSeconds) override {
         {
             std::lock_guard lock(mutex_);
-            // Modules always start from their beginning: a module cannot be placed at a demo
-            // time reliably (libmodplug's seeking estimates, and drops the speed and tempo
-            // commands before the new position).
-            moveTo(kind() == MusicKind::Stream ? fromSeconds : 0.0);
+            moveTo(fromSeconds);
             paused_ = false;
             fadeLeft_ = fadeLength_ = 0;
             playing_ = true;
@@ -49,8 +46,12 @@ public:
 
     void seek(double seconds) override {
         std::lock_guard lock(mutex_);
+        // A stream loops from its very beginning, so its place is the time modulo its length.
+        // A module loops as the module itself does, at a place its length only estimates: it
+        // finds its place by playing on from the beginning (the audio thread waits meanwhile).
         const double length = source_->duration();
-        source_->seek(length > 0 ? std::fmod(std::max(0.0, seconds), length) : seconds);
+        const bool wraps = kind() == MusicKind::Stream && length > 0;
+        source_->seek(wraps ? std::fmod(std::max(0.0, seconds), length) : seconds);
         framesGiven_ = std::int64_t(std::llround(std::max(0.0, seconds) * kAudioSampleRate));
     }
 

@@ -95,27 +95,27 @@ private:
 
 class ModuleSource final : public MusicSource {
 public:
-    explicit ModuleSource(ModuleFile file) : file_(std::move(file)) {}
+    explicit ModuleSource(std::unique_ptr<ModulePlayback> module) : module_(std::move(module)) {}
 
     MusicKind kind() const override { return MusicKind::Module; }
-    double duration() const override { return moduleLength(file_.get()); }
-    void seek(double seconds) override { seekModule(file_.get(), seconds); }
-    void read(std::int16_t* out, std::size_t count) override { readModule(file_.get(), out, count); }
+    double duration() const override { return module_->length(); }
+    void seek(double seconds) override { module_->seek(seconds); }
+    void read(std::int16_t* out, std::size_t count) override { module_->read(out, count); }
 
 private:
-    ModuleFile file_;
+    std::unique_ptr<ModulePlayback> module_;
 };
 
 std::unique_ptr<MusicSource> loadModuleFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary | std::ios::ate);
     const std::streamoff size = in ? std::streamoff(in.tellg()) : -1;
     if (size <= 0 || size > kMostModuleBytes) return nullptr;
-    std::vector<char> bytes(static_cast<std::size_t>(size));
+    std::vector<unsigned char> bytes(static_cast<std::size_t>(size));
     in.seekg(0);
-    if (!in.read(bytes.data(), size)) return nullptr;
-    ModuleFile file = loadModule(bytes.data(), bytes.size());
-    if (!file) return nullptr;
-    return std::make_unique<ModuleSource>(std::move(file));
+    if (!in.read(reinterpret_cast<char*>(bytes.data()), size)) return nullptr;
+    std::unique_ptr<ModulePlayback> module = ModulePlayback::open(std::move(bytes));
+    if (!module) return nullptr;
+    return std::make_unique<ModuleSource>(std::move(module));
 }
 
 std::unique_ptr<MusicSource> decodeStream(const std::string& path) {

@@ -1,30 +1,31 @@
 // A tracker module (MOD, XM, S3M, IT and the others libmodplug reads) decoded into
-// interleaved stereo float samples at the player's rate, looping from its beginning.
+// interleaved stereo float samples at the player's rate, played and positioned as on the
+// desktop (platform/modplug).
 #pragma once
 
 #include "platform/modplug/ModulePlayback.h"
 
 #include <cstdint>
 #include <memory>
-#include <optional>
 #include <vector>
 
 namespace zamp {
 
 class ModuleDecoder {
 public:
-    // Nothing when libmodplug does not accept the bytes.
-    static std::optional<ModuleDecoder> open(const std::vector<unsigned char>& bytes);
+    // Null when libmodplug does not accept the bytes.
+    static std::unique_ptr<ModuleDecoder> open(std::vector<unsigned char> bytes);
 
-    // Fills `frames` stereo frames (2 * frames floats); the song starts over at its end.
+    // Fills `frames` stereo frames (2 * frames floats) and moves on, looping as the module
+    // loops.
     void render(float* out, int frames);
-    // As closely as libmodplug's estimate of the song's timing allows.
+    // To the frame, as ModulePlayback::seek.
     void seek(double seconds);
 
 private:
-    explicit ModuleDecoder(ModuleFile file) : file_(std::move(file)) {}
+    explicit ModuleDecoder(std::unique_ptr<ModulePlayback> module) : module_(std::move(module)) {}
 
-    ModuleFile file_;
+    std::unique_ptr<ModulePlayback> module_;
     std::vector<std::int16_t> pcm_;
 };
 

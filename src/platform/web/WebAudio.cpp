@@ -60,10 +60,7 @@ public:
     WebTrack& operator=(const WebTrack&) = delete;
 
     MusicKind kind() const override { return kind_; }
-    void play(double fromSeconds) override {
-        // Modules always start from their beginning, as on the desktop.
-        zamp_track_play(id_, kind_ == MusicKind::Stream ? std::max(0.0, fromSeconds) : 0.0);
-    }
+    void play(double fromSeconds) override { zamp_track_play(id_, std::max(0.0, fromSeconds)); }
     void setPaused(bool paused) override { zamp_track_pause(id_, paused ? 1 : 0); }
     void seek(double seconds) override { zamp_track_seek(id_, std::max(0.0, seconds)); }
     double position() const override { return zamp_track_position(id_); }
@@ -83,17 +80,24 @@ private:
 
 class ModuleTrack final : public WebTrack {
 public:
-    explicit ModuleTrack(ModuleDecoder decoder) : WebTrack(MusicKind::Module, 0), decoder_(std::move(decoder)) {
+    explicit ModuleTrack(std::unique_ptr<ModuleDecoder> decoder)
+        : WebTrack(MusicKind::Module, 0), decoder_(std::move(decoder)) {
         setId(zamp_track_new_module(this));
     }
+    // The decoder is placed before the worklet first asks it for samples, as on the desktop:
+    // what it gives then is what playing from the beginning gives there.
+    void play(double fromSeconds) override {
+        decoder_->seek(fromSeconds);
+        WebTrack::play(fromSeconds);
+    }
     int render(float* out, int frames) {
-        decoder_.render(out, frames);
+        decoder_->render(out, frames);
         return frames;
     }
-    void seekModule(double seconds) { decoder_.seek(seconds); }
+    void seekModule(double seconds) { decoder_->seek(seconds); }
 
 private:
-    ModuleDecoder decoder_;
+    std::unique_ptr<ModuleDecoder> decoder_;
 };
 
 class WebOutput final : public AudioOutput {
@@ -105,7 +109,7 @@ public:
         if (bytes.empty() || isPlainText(bytes) || isMidi(bytes)) return nullptr;
         if (isStream(bytes))
             return std::make_unique<WebTrack>(MusicKind::Stream, zamp_track_new_stream(bytes.data(), int(bytes.size())));
-        if (auto decoder = ModuleDecoder::open(bytes)) return std::make_unique<ModuleTrack>(std::move(*decoder));
+        if (auto decoder = ModuleDecoder::open(bytes)) return std::make_unique<ModuleTrack>(std::move(decoder));
         return nullptr;
     }
 };

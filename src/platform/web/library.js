@@ -20,10 +20,12 @@ var LibraryZampWeb = {
     make: function(kind) {
       var id = ZampTracks.next++;
       var g = ZampTracks.graph();
-      var t = { kind: kind, started: false, stopped: false, fadeEnd: null, gain: null, node: null, pausedAt: null };
+      var t = { kind: kind, started: false, stopped: false, fadeEnd: null, gain: null, node: null, pausedAt: null,
+                heldSince: null };
       if (g) {
         t.gain = g.context.createGain();
         t.gain.connect(g.input);
+        ZampTracks.watch(g);
       }
       ZampTracks.tracks[id] = t;
       return id;
@@ -75,6 +77,38 @@ var LibraryZampWeb = {
       };
       node.connect(t.gain);
       t.node = node;
+    },
+
+    // The browser may hold the graph's context until a gesture (its autoplay policy): its
+    // clock stands still meanwhile, while the show runs on the page's clock. When the context
+    // runs, every track that started while it was held moves on by the time it waited, so the
+    // music joins the picture where the show stands.
+    watch: function(g) {
+      if (g.watched) return;
+      g.watched = true;
+      g.context.addEventListener('statechange', function() {
+        if (g.context.state !== 'running') return;
+        for (var id in ZampTracks.tracks) {
+          var t = ZampTracks.tracks[id];
+          if (t.heldSince === null) continue;
+          var waited = (performance.now() - t.heldSince) / 1000;
+          t.heldSince = null;
+          if (!t.started || t.stopped || t.pausedAt !== null) continue;
+          ZampTracks.moveTo(t, ZampTracks.position(t) + waited);
+        }
+      });
+    },
+
+    // The music moves to `seconds` from its beginning: a stream's node starts again there, a
+    // module's decoder goes there and the worklet drops what it had queued.
+    moveTo: function(t, seconds) {
+      t.from = seconds;
+      t.requestedAt = t.pausedAt !== null ? t.pausedAt : ZampTracks.now();
+      if (t.kind === 'stream') ZampTracks.restartStream(t);
+      else {
+        _zamp_web_module_seek(t.owner, seconds);
+        if (t.node) t.node.port.postMessage({ flush: true });
+      }
     },
 
     halt: function(t) {
@@ -133,7 +167,9 @@ var LibraryZampWeb = {
     t.started = true;
     t.from = fromSeconds;
     t.requestedAt = ZampTracks.now();
-    if (!ZampTracks.graph()) return;
+    var g = ZampTracks.graph();
+    if (!g) return;
+    if (g.context.state !== 'running') t.heldSince = performance.now();
     if (t.kind === 'module') ZampTracks.startModule(t);
     else if (t.buffer) ZampTracks.startStream(t);
   },
@@ -165,14 +201,7 @@ var LibraryZampWeb = {
   zamp_track_seek__deps: ['$ZampTracks'],
   zamp_track_seek: function(id, seconds) {
     var t = ZampTracks.tracks[id];
-    if (!t || !t.started || t.stopped) return;
-    t.from = seconds;
-    t.requestedAt = t.pausedAt !== null ? t.pausedAt : ZampTracks.now();
-    if (t.kind === 'stream') ZampTracks.restartStream(t);
-    else {
-      _zamp_web_module_seek(t.owner, seconds);
-      if (t.node) t.node.port.postMessage({ flush: true });
-    }
+    if (t && t.started && !t.stopped) ZampTracks.moveTo(t, seconds);
   },
 
   zamp_track_position__deps: ['$ZampTracks'],
