@@ -5,7 +5,6 @@ install(TARGETS zamp RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 if(TARGET siv)
   install(TARGETS siv RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
-install(FILES docs/man/zamp.1 docs/man/siv.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(DIRECTORY docs/ DESTINATION ${CMAKE_INSTALL_DOCDIR} PATTERN man EXCLUDE)
 install(FILES README.md LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR})
 # The example show as the build assembled it: script, pictures, scenes and music.

@@ -7,7 +7,7 @@
 namespace zamp {
 
 const char* const kUsage =
-    "usage: zamp [--windowed] [--size WxH] [--dev] [--sync-music] [--trust] "
+    "Usage: zamp [--windowed] [--size WxH] [--dev] [--sync-music] [--trust] "
     "[--render OUT_DIR [--fps N] [--at T]... [--frames FIRST:LAST]] [--bench N] [--help] [--version] [SHOW_DIR]";
 
 double parseNumber(const std::string& option, const std::string& text) {
