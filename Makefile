@@ -74,10 +74,10 @@ install: configure
 	@cmake --build $(BUILD) -j $(JOBS) --target $(INSTALLED)
 	cmake --install $(BUILD) --strip
 
-# The Debian package, built from $(PACKAGE_BUILD): no tests or benchmarks are configured or
-# built there, the code is compiled as for `make player` but without debug information, and
-# CPack installs what is already built (the install does not build everything first), strips
-# the binaries and lets dpkg-shlibdeps find the libraries they link.
+# The Debian package, built from $(PACKAGE_BUILD): the tests are not configured there and only
+# what the package holds is built (no benchmarks), compiled as for `make player` but without
+# debug information; CPack installs what is already built (its install does not build every
+# target first), strips the binaries and lets dpkg-shlibdeps find the libraries they link.
 package: deps
 	@echo "package: configuring $(PACKAGE_BUILD) (prefix /usr, no tests, no debug information)"
 	@cmake -S . -B $(PACKAGE_BUILD) -DCMAKE_BUILD_TYPE=Release -DCMAKE_C_FLAGS_RELEASE="-O2 -DNDEBUG" \
@@ -86,6 +86,7 @@ package: deps
 	@echo "package: building $(INSTALLED) with $(JOBS) jobs"
 	@cmake --build $(PACKAGE_BUILD) -j $(JOBS) --target $(INSTALLED)
 	@echo "package: installing into the package's tree, stripping the binaries, finding the dependencies"
+	@rm -f $(PACKAGE_BUILD)/zamp_*.deb
 	@cd $(PACKAGE_BUILD) && cpack -G DEB >cpack.log 2>&1 || { cat cpack.log; exit 1; }
 	@echo "package: wrote $$(ls $(PACKAGE_BUILD)/zamp_*.deb)"
 	@echo "package: Depends: $$(dpkg-deb -f $(PACKAGE_BUILD)/zamp_*.deb Depends)"
