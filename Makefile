@@ -1,6 +1,8 @@
 # Wrappers around CMake: `make run` plays the example show, `make test` runs every test,
 # `make web` builds the web player (WebAssembly) and `make test-web` tests it in Chromium.
 BUILD ?= build
+# `make package` builds in a folder of its own: only what the package holds, for /usr.
+PACKAGE_BUILD ?= build-package
 WEB_BUILD ?= build-web
 JOBS ?= $(shell nproc)
 PREFIX ?= /usr/local
@@ -22,8 +24,9 @@ all: build
 deps:
 	@scripts/install-deps
 
+# The install prefix is set here, not at install time: the manual pages name the paths under it.
 configure: deps
-	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_ARGS) >/dev/null
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=$(PREFIX) $(CMAKE_ARGS) >/dev/null
 
 # Everything: the player, the tools, the tests and the benchmarks.
 build: configure
@@ -32,6 +35,9 @@ build: configure
 # Only what playing needs: the player, the siv tool and the example show.
 player: configure
 	@cmake --build $(BUILD) -j $(JOBS) --target zamp siv example-show
+
+# What `make install` and `make package` install.
+INSTALLED = zamp siv example-show man-pages
 
 run: player
 	$(BUILD)/zamp --windowed $(BUILD)/examples/show
@@ -63,11 +69,27 @@ fuzz-seeds: fuzz-build player
 	$(FUZZ_BUILD)/fuzz/fuzz-seeds fuzz/corpus
 	cp $(BUILD)/examples/show/data/*.siv fuzz/corpus/siv_loader_fuzz/
 
-install: player
-	cmake --install $(BUILD) --prefix $(PREFIX)
+# The binaries are installed stripped.
+install: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target $(INSTALLED)
+	cmake --install $(BUILD) --strip
 
-package: player
-	cd $(BUILD) && cpack -G DEB
+# The Debian package, built from $(PACKAGE_BUILD): the tests are not configured there and only
+# what the package holds is built (no benchmarks), compiled as for `make player` but without
+# debug information; CPack installs what is already built (its install does not build every
+# target first), strips the binaries and lets dpkg-shlibdeps find the libraries they link.
+package: deps
+	@echo "package: configuring $(PACKAGE_BUILD) (prefix /usr, no tests, no debug information)"
+	@cmake -S . -B $(PACKAGE_BUILD) -DCMAKE_BUILD_TYPE=Release -DCMAKE_C_FLAGS_RELEASE="-O2 -DNDEBUG" \
+	  -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" -DCMAKE_INSTALL_PREFIX=/usr -DZAMP_TESTS=OFF \
+	  -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON $(CMAKE_ARGS) >/dev/null
+	@echo "package: building $(INSTALLED) with $(JOBS) jobs"
+	@cmake --build $(PACKAGE_BUILD) -j $(JOBS) --target $(INSTALLED)
+	@echo "package: installing into the package's tree, stripping the binaries, finding the dependencies"
+	@rm -f $(PACKAGE_BUILD)/zamp_*.deb
+	@cd $(PACKAGE_BUILD) && cpack -G DEB >cpack.log 2>&1 || { cat cpack.log; exit 1; }
+	@echo "package: wrote $$(ls $(PACKAGE_BUILD)/zamp_*.deb)"
+	@echo "package: Depends: $$(dpkg-deb -f $(PACKAGE_BUILD)/zamp_*.deb Depends)"
 
 web-deps:
 	@scripts/install-deps-web
@@ -84,4 +106,4 @@ test-web: build web
 	@tests/web/run $(BUILD) $(WEB_BUILD)
 
 clean:
-	rm -rf $(BUILD) $(WEB_BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(PACKAGE_BUILD) $(WEB_BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD)

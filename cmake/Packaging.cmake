@@ -5,7 +5,6 @@ install(TARGETS zamp RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 if(TARGET siv)
   install(TARGETS siv RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
-install(FILES docs/man/zamp.1 docs/man/siv.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(DIRECTORY docs/ DESTINATION ${CMAKE_INSTALL_DOCDIR} PATTERN man EXCLUDE)
 install(FILES README.md LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR})
 # The example show as the build assembled it: script, pictures, scenes and music.
@@ -19,7 +18,10 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "player for real-time shows written as a L
 set(CPACK_PACKAGE_DESCRIPTION
     "zamp plays shows in the demoscene tradition: one Lua script loads music, SIV 3D scenes and images and lays out a timeline of layers. It also renders shows to PNG frames and measures how fast a machine draws them. Includes the siv tool and an example show.")
 set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_SOURCE_DIR}/LICENSE)
-set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+# The prefix the build was configured for, which the manual pages name (`make package` sets /usr).
+set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
+# The binaries go into the package stripped; the package carries no debug information.
+set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 # The dependencies are the shared libraries the binaries link, as dpkg-shlibdeps finds them,

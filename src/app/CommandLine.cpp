@@ -8,7 +8,7 @@
 namespace zamp {
 
 const char* const kUsage =
-    "usage: zamp [--windowed] [--size WxH] [--dev] [--sync-music] [--trust] "
+    "Usage: zamp [--windowed] [--size WxH] [--dev] [--sync-music] [--trust] "
     "[--render OUT_DIR [--fps N] [--at T]... [--frames FIRST:LAST]] "
     "[--render VIDEO.mp4|.mkv|.webm|.mov [--fps N] [--quality N] [--codec NAME]] "
     "[--bench N] [--help] [--version] [SHOW_DIR]";

@@ -26,7 +26,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (cl.help) {
-        std::cout << zamp::kUsage << "\n\n"
+        std::cout << zamp::kUsage << "\n\nOptions:\n"
                   << "  SHOW_DIR          the show folder (holds data/script.lua); default: the current folder\n"
                      "  --windowed        a window instead of full screen\n"
                      "  --size WxH        back-buffer size (default: the desktop's full screen, 640x480 in a\n"

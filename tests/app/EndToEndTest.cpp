@@ -161,7 +161,7 @@ TEST(EndToEnd, BadOptionExitsTwoWithUsage) {
     TempDir show;
     auto r = runZamp({"--frobnicate"}, show.path());
     EXPECT_EQ(r.exitCode, 2);
-    EXPECT_NE(r.err.find("usage: zamp"), std::string::npos);
+    EXPECT_NE(r.err.find("Usage: zamp"), std::string::npos);
 }
 
 } // namespace

@@ -221,7 +221,7 @@ TEST(RenderMusic, RangesOutsideTheShowAndFramesWithAtAreCommandLineErrors) {
                                           {"--render", "out", "--fps", "0"}}) {
         auto r = runZamp(args, show.path());
         EXPECT_EQ(r.exitCode, 2) << args.back();
-        EXPECT_NE(r.err.find("usage: zamp"), std::string::npos);
+        EXPECT_NE(r.err.find("Usage: zamp"), std::string::npos);
     }
 }
 

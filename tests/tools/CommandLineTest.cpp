@@ -37,12 +37,12 @@ TEST_F(SivCommand, WrongUsageExitsWithTwoAndAUsageLine) {
     for (const char* arguments : {"", "frobnicate", "info", "info a b", "info --bogus f", "build only-one"}) {
         const Outcome r = run(arguments);
         EXPECT_EQ(r.exitCode, 2) << arguments;
-        EXPECT_EQ(r.err.rfind("usage: siv ", 0), 0u) << arguments;
+        EXPECT_EQ(r.err.rfind("Usage: siv ", 0), 0u) << arguments;
         EXPECT_TRUE(r.out.empty()) << arguments;
     }
     const Outcome help = run("--help");
     EXPECT_EQ(help.exitCode, 0);
-    EXPECT_EQ(help.out.rfind("usage: siv ", 0), 0u);
+    EXPECT_EQ(help.out.rfind("Usage: siv ", 0), 0u);
 }
 
 TEST_F(SivCommand, BuildThenInfoShowsWhatTheDescriptionAskedFor) {

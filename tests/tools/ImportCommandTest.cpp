@@ -135,7 +135,7 @@ TEST_F(SivCommand, ImportInfoListsWhatComesOverAndWhatIsDropped) {
                               "import --bogus a b", "import --info --copy-textures d a"}) {
         const Outcome u = run(wrong);
         EXPECT_EQ(u.exitCode, 2) << wrong;
-        EXPECT_NE(u.err.find("usage: siv import"), std::string::npos) << wrong << ": " << u.err;
+        EXPECT_NE(u.err.find("Usage: siv import"), std::string::npos) << wrong << ": " << u.err;
     }
 }
 

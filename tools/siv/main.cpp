@@ -4,6 +4,7 @@
 //   siv build DESCRIPTION.lua OUT.siv   a SIV file from a Lua scene description
 //   siv import [options] MODEL OUT.siv  a SIV file from a model (glTF, OBJ, FBX, ...)
 //   siv formats                         the model file extensions that import reads
+//   siv COMMAND --help                  the help of one command
 // Exit codes: 0 done, 1 bad file or description, 2 wrong usage.
 #include "LuaTable.h"
 #include "SivDescription.h"
@@ -29,46 +30,83 @@ using namespace zamp::sivtool;
 namespace {
 
 void printUsage(std::ostream& out) {
-    out << "usage: siv info [--keys] FILE | siv build DESCRIPTION.lua OUT.siv | siv formats |\n       " << kImportUsage
-        << "\n";
+    out << "Usage: siv info [--keys] FILE\n"
+           "  or:  siv build DESCRIPTION.lua OUT.siv\n"
+           "  or:  siv formats\n"
+           "  or:  "
+        << kImportUsage << "\n";
 }
 
-constexpr const char* kHelp =
-    "siv: inspect and make SIV scene files for zamp.\n"
-    "\n"
-    "  siv info [--keys] FILE\n"
-    "        list what FILE holds: sizes, counts, every mesh, texture, material, camera,\n"
-    "        light and track; --keys also lists every key. A file the player would refuse\n"
-    "        gives the player's own message.\n"
-    "  siv build DESCRIPTION.lua OUT.siv\n"
-    "        run the Lua scene description (boxes, spheres, tori, planes, meshes of your own,\n"
-    "        materials, cameras, lights, tracks) and write it as a SIV file.\n"
-    "  siv import [options] MODEL OUT.siv, siv import --info [options] MODEL\n"
-    "        convert a model (glTF, OBJ, 3DS, FBX, Collada, Blender, ... as Assimp reads them)\n"
-    "        into a SIV file: meshes, materials, textures, cameras, lights and animation, y up\n"
-    "        and in metres where the file names its unit. --info lists what would be\n"
-    "        converted and what dropped, without writing. Options:\n"
-    "          --copy-textures DIR  copy the textures into DIR (embedded ones written out)\n"
-    "          --texture-root DIR   name textures by their place relative to DIR, not copied\n"
-    "          --textures DIR       look for textures by name in DIR and below too (repeatable)\n"
-    "          --strict             refuse a model whose texture is not found (else a warning,\n"
-    "                               and its materials import untextured)\n"
-    "          --up y|z             the model's up axis, where the file says nothing or wrong\n"
-    "          --scale F            multiply every length by F\n"
-    "          --camera N|NAME      the model's camera (by number from 0, or name) as camera 0\n"
-    "          --keep-eye           keep cameras' eyes where the file has them (else they move\n"
-    "                               to frame the source's field of view in the player's)\n"
-    "          --keep-ambient       keep black ambient colours (else the diffuse colour)\n"
-    "          --no-camera          make no camera for a model that has none\n"
-    "          --no-light           make no light for a model that has none\n"
-    "          --time-limit S       stop an import still running after S seconds (default:\n"
-    "                               30 s and 30 s per MB of the model)\n"
-    "  siv formats\n"
-    "        list the file name extensions of the model formats that import reads.\n"
-    "  siv --help, siv --version\n"
-    "\n"
+// The help of each command: its usage line, what it does (a line of the list of commands)
+// and its options. `siv --help` prints them all, `siv COMMAND --help` the one.
+struct CommandHelp {
+    const char* name;
+    const char* usage;
+    const char* what;
+    const char* options;
+};
+
+constexpr CommandHelp kCommandHelp[] = {
+    {"info", "siv info [--keys] FILE",
+     "  info     list what FILE holds: sizes, counts, every mesh, texture, material, camera,\n"
+     "           light and track. A file the player would refuse gives the player's own message.\n",
+     "  --keys               also list every key of every track\n"},
+    {"build", "siv build DESCRIPTION.lua OUT.siv",
+     "  build    run the Lua scene description DESCRIPTION.lua (boxes, spheres, tori, planes,\n"
+     "           meshes of your own, materials, cameras, lights, tracks) and write it as a SIV\n"
+     "           file.\n",
+     ""},
+    {"import", kImportUsage,
+     "  import   convert a model (glTF, OBJ, 3DS, FBX, Collada, Blender, ... as Assimp reads\n"
+     "           them) into a SIV file: meshes, materials, textures, cameras, lights and\n"
+     "           animation, y up and in metres where the file names its unit.\n",
+     "  --info               list what would be converted and what dropped, without writing\n"
+     "  --copy-textures DIR  copy the textures into DIR (embedded ones written out)\n"
+     "  --texture-root DIR   name textures by their place relative to DIR, not copied\n"
+     "  --textures DIR       look for textures by name in DIR and below too (repeatable)\n"
+     "  --strict             refuse a model whose texture is not found (else a warning, and\n"
+     "                       its materials import untextured)\n"
+     "  --up y|z             the model's up axis, where the file says nothing or wrong\n"
+     "  --scale F            multiply every length by F\n"
+     "  --camera N|NAME      the model's camera (by number from 0, or name) as camera 0\n"
+     "  --keep-eye           keep cameras' eyes where the file has them (else they move to\n"
+     "                       frame the source's field of view in the player's)\n"
+     "  --keep-ambient       keep black ambient colours (else the diffuse colour)\n"
+     "  --no-camera          make no camera for a model that has none\n"
+     "  --no-light           make no light for a model that has none\n"
+     "  --time-limit S       stop an import still running after S seconds (default: 30 s\n"
+     "                       and 30 s per MB of the model)\n"},
+    {"formats", "siv formats", "  formats  list the file name extensions of the model formats that import reads.\n", ""},
+};
+
+constexpr const char* kExitCodes =
     "Exit codes: 0 done, 1 a bad file or description (the message on standard error),\n"
-    "2 wrong usage. More: docs/siv-tool.md, docs/guide, man siv.\n";
+    "2 wrong usage.\n";
+
+void printHelp(std::ostream& out) {
+    printUsage(out);
+    out << "\nInspect and make SIV scene files for zamp.\n\nCommands:\n";
+    for (const CommandHelp& command : kCommandHelp) out << command.what;
+    for (const CommandHelp& command : kCommandHelp)
+        if (*command.options) out << "\nOptions of siv " << command.name << ":\n" << command.options;
+    out << "\nOptions:\n"
+           "  -h, --help           this help; siv COMMAND --help: the help of one command\n"
+           "  --version            the version\n"
+           "\n"
+        << kExitCodes << "More: docs/siv-tool.md, docs/guide, man siv.\n";
+}
+
+// `siv COMMAND --help`: false for a command siv does not have.
+bool printCommandHelp(const std::string& name) {
+    for (const CommandHelp& command : kCommandHelp)
+        if (name == command.name) {
+            std::cout << "Usage: " << command.usage << "\n\n" << command.what;
+            if (*command.options) std::cout << "\nOptions:\n" << command.options;
+            std::cout << "\n" << kExitCodes;
+            return true;
+        }
+    return false;
+}
 
 int usage() {
     printUsage(std::cerr);
@@ -127,10 +165,10 @@ int build(const std::string& descriptionPath, const std::string& outPath) {
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
     if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
-        printUsage(std::cout);
-        std::cout << "\n" << kHelp;
+        printHelp(std::cout);
         return 0;
     }
+    if (args.size() == 2 && (args[1] == "--help" || args[1] == "-h")) return printCommandHelp(args[0]) ? 0 : usage();
     if (args.size() == 1 && args[0] == "--version") {
         std::cout << "siv " << ZAMP_VERSION << "\n";
         return 0;

@@ -215,7 +215,7 @@ std::unique_ptr<ModelImport> importModel(const std::string& model, ImportOptions
 int runImport(const std::vector<std::string>& args) {
     std::optional<ImportCommand> command = parse(args);
     if (!command) {
-        std::cerr << "usage: " << kImportUsage << "\n";
+        std::cerr << "Usage: " << kImportUsage << "\n";
         return 2;
     }
     const std::string& model = command->files[0];
