@@ -50,13 +50,14 @@ ClipVolume::ClipVolume(const Matrix& view, const Matrix& projection, int targetW
     // both extremes of the shift, and a box counts as beyond it only when beyond both.
     const double sx = 1.0 / double(targetWidth > 1 ? targetWidth : 1);
     const double sy = 1.0 / double(targetHeight > 1 ? targetHeight : 1);
-    // Each function of (x, y, z, w) is non-negative inside the volume.
+    // Each function of (x, y, z, w) is non-negative inside the volume. The near plane comes
+    // first: what is behind the eye is the commonest case and is then settled at once.
     const Row clipPlanes[6][2] = {
+        {{0, 0, 1, 0}, {0, 0, 1, 0}},             // near: z >= 0
         {{1, 0, 0, 1 - sx}, {1, 0, 0, 1 + sx}},   // left: x + s w >= -w
         {{-1, 0, 0, 1 - sx}, {-1, 0, 0, 1 + sx}}, // right: x + s w <= w
         {{0, 1, 0, 1 - sy}, {0, 1, 0, 1 + sy}},   // bottom
         {{0, -1, 0, 1 - sy}, {0, -1, 0, 1 + sy}}, // top
-        {{0, 0, 1, 0}, {0, 0, 1, 0}},             // near: z >= 0
         {{0, 0, -1, 1}, {0, 0, -1, 1}},           // far: z <= w
     };
     for (int s = 0; s < 6; ++s) {
@@ -79,16 +80,19 @@ bool ClipVolume::excludes(const BoundingBox& box, const Matrix& world) const {
     for (const Side& side : sides_) {
         bool beyondBoth = true;
         for (int p = 0; p < 2 && beyondBoth; ++p) {
-            // The plane over the mesh's own coordinates, its largest value over the box, and
-            // the size of the terms that value is made of.
+            // The plane over the mesh's own coordinates and its largest value over the box;
+            // when that is negative, the size of the terms it is made of. Written so that a
+            // NaN anywhere counts as not beyond.
             const Row h = apply(w, side.plane[p]);
-            const Row m = apply(wAbs, side.magnitude[p]);
-            double largest = h[3], size = m[3];
-            for (int i = 0; i < 3; ++i) {
-                largest += centre[i] * h[i] + extent[i] * std::fabs(h[i]);
-                size += (std::fabs(centre[i]) + extent[i]) * m[i];
+            double largest = h[3];
+            for (int i = 0; i < 3; ++i) largest += centre[i] * h[i] + extent[i] * std::fabs(h[i]);
+            if (!(largest < 0)) {
+                beyondBoth = false;
+                break;
             }
-            // Written so that a NaN anywhere counts as not beyond.
+            const Row m = apply(wAbs, side.magnitude[p]);
+            double size = m[3];
+            for (int i = 0; i < 3; ++i) size += (std::fabs(centre[i]) + extent[i]) * m[i];
             beyondBoth = largest < -kRoundingMargin * size;
         }
         if (beyondBoth) return true;
