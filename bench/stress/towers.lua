@@ -1,5 +1,6 @@
 -- The stress scene: 400 small meshes (boxes, spheres and tori) on a grid, each turning, with
--- four lights of every kind and a camera circling the field.
+-- four lights of every kind and a camera circling the field; a second camera stands beyond
+-- the field looking away from it (every mesh behind it).
 local meshes, tracks = {}, {}
 local materials = {}
 for i = 0, 7 do
@@ -32,7 +33,8 @@ tracks[#tracks + 1] = { kind = "position", object = 1000, keys = orbit }
 return {
   materials = materials,
   meshes = meshes,
-  cameras = { { position = {60, 25, 0}, target = {0, 0, 0}, positionTrack = 1000 } },
+  cameras = { { position = {60, 25, 0}, target = {0, 0, 0}, positionTrack = 1000 },
+              { position = {0, 25, 90}, target = {0, 25, 200} } },
   lights = {
     { kind = "directional", direction = {0.3, -1, 0.4}, color = {0.6, 0.6, 0.6} },
     { kind = "point", position = {0, 10, 0}, color = {0.8, 0.4, 0.2} },

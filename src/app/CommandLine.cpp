@@ -4,6 +4,7 @@
 
 #include <cctype>
 #include <cmath>
+#include <string_view>
 
 namespace zamp {
 
@@ -120,6 +121,10 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
     if (cl.dev && cl.offline()) throw Error("--dev plays in a window: it goes with neither --render nor --bench");
     if (cl.syncMusic && cl.offline()) throw Error("--sync-music is for playing: offline runs follow their own frame times");
     return cl;
+}
+
+bool cullingSwitchedOff(const char* value) {
+    return value != nullptr && *value != '\0' && std::string_view(value) != "0";
 }
 
 } // namespace zamp

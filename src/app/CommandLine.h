@@ -43,6 +43,11 @@ CommandLine parseCommandLine(const std::vector<std::string>& args);
 
 extern const char* const kUsage;
 
+// The environment switch that turns the skipping of meshes out of view off: ZAMP_NO_CULLING
+// set to anything but nothing or "0" (`value` is its value, null when it is not set).
+inline constexpr const char* kNoCullingVariable = "ZAMP_NO_CULLING";
+bool cullingSwitchedOff(const char* value);
+
 // The parts of the parser the page's options share. Both throw an Error naming `option`.
 double parseNumber(const std::string& option, const std::string& text);
 void parseSize(const std::string& text, int& width, int& height);

@@ -67,7 +67,7 @@ void DemoApp::renderFrame() {
 }
 
 void DemoApp::drawShow() {
-    RenderContext context{*device, backBuffer};
+    RenderContext context{*device, backBuffer, kScreenAspectRatio, cullMeshes, &meshCounts};
     if (show) {
         composeFrame(*show, demoTime, context);
     } else {

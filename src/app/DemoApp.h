@@ -6,6 +6,7 @@
 #include "app/FrameClock.h"
 #include "app/MusicPlayer.h"
 #include "script/ScriptContext.h"
+#include "show/RenderContext.h"
 
 #include <memory>
 #include <string>
@@ -63,6 +64,11 @@ public:
     FrameClock clock;
     float demoTime = 0;
     MusicPlayer music;
+    // Scene layers skip the meshes wholly outside their camera's view (the pictures are the
+    // same); main turns it off when ZAMP_NO_CULLING is set.
+    bool cullMeshes = true;
+    // The meshes drawn and skipped since the start: --bench reports them per frame.
+    MeshCounts meshCounts;
     // What scripts may do: sandboxed unless --trust; stopped after a while in the author's mode.
     ScriptRules scriptRules;
     // After a load that failed: every file that attempt looked for, found or not (its chunk

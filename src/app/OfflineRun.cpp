@@ -110,6 +110,7 @@ void benchFrames(DemoApp& app, long frames) {
     ms.reserve(std::size_t(frames));
     cpuMs.reserve(std::size_t(frames));
     const Device::Counters before = device.counters();
+    const MeshCounts meshesBefore = app.meshCounts;
     for (long k = 0; k < frames; ++k) {
         app.demoTime = float(start + (double(end) - start) * double(k) / double(frames));
         auto t0 = std::chrono::steady_clock::now();
@@ -123,6 +124,7 @@ void benchFrames(DemoApp& app, long frames) {
         ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
     }
     const Device::Counters after = device.counters();
+    const MeshCounts meshesAfter = app.meshCounts;
     const double calls = double(after.backendCalls - before.backendCalls) / double(frames);
     const double deviceCalls = double(after.deviceCalls - before.deviceCalls) / double(frames);
     auto mean = [](const std::vector<double>& v) { return std::accumulate(v.begin(), v.end(), 0.0) / double(v.size()); };
@@ -139,6 +141,9 @@ void benchFrames(DemoApp& app, long frames) {
     std::printf("device calls/frame %.1f, gl calls per device call %.3f\n", deviceCalls,
                 deviceCalls > 0 ? calls / deviceCalls : 0.0);
     std::printf("process cpu ms/frame mean %.3f median %.3f\n", cpuMean, percentile(cpuMs, 0.5));
+    std::printf("scene meshes/frame drawn %.1f, skipped out of view %.1f (culling %s)\n",
+                double(meshesAfter.drawn - meshesBefore.drawn) / double(frames),
+                double(meshesAfter.skipped - meshesBefore.skipped) / double(frames), app.cullMeshes ? "on" : "off");
 }
 
 } // namespace zamp

@@ -6,6 +6,7 @@
 #include "app/Startup.h"
 #include "core/Error.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 
@@ -58,6 +59,8 @@ int main(int argc, char** argv) {
         return 0;
     }
     zamp::Interrupt::watch();
+    // Read once: the switch holds for the whole run.
+    app.cullMeshes = !zamp::cullingSwitchedOff(std::getenv(zamp::kNoCullingVariable));
     // Paths on the command line are relative to where zamp was started.
     if (cl.renderDir) {
         std::error_code ec;

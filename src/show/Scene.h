@@ -6,6 +6,7 @@
 
 #include "curves/LinearQuaternionCurve.h"
 #include "curves/TCBCurve.h"
+#include "gfx/BoundingBox.h"
 #include "gfx/D3DTypes.h"
 #include "gfx/Mesh.h"
 
@@ -25,6 +26,7 @@ struct TextureRecord;
 
 struct SceneMesh {
     std::unique_ptr<Mesh> mesh;         // every face in subset 0
+    BoundingBox bounds;                 // of the mesh's vertices, in its own space; unbounded: never culled
     Material material;                  // colours with alpha 1, emissive black
     TextureRecord* texture = nullptr;   // owned by the TextureRegistry; null when none
     TCBCurve<Vec3> position;            // translation over time

@@ -23,6 +23,7 @@ std::unique_ptr<Scene> buildSivScene(Device& device, ImageFiles& imageFiles, Tex
         const SivMesh& source = file.meshes[m];
         SceneMesh& target = *scene->meshes.emplace_back(std::make_unique<SceneMesh>());
         target.mesh = buildSivMesh(source, path, m);
+        target.bounds = boundingBoxOf(*target.mesh);
 
         const SivMaterial& material = sivMeshMaterial(file, m, path);
         target.material = sivMaterial(material);

@@ -80,5 +80,15 @@ TEST(CommandLine, AVideoFileIsTheWholeShowAndTakesItsOwnOptions) {
     }
 }
 
+TEST(CommandLine, CullingIsSwitchedOffByAnyValueButNothingAndZero) {
+    EXPECT_FALSE(cullingSwitchedOff(nullptr));
+    EXPECT_FALSE(cullingSwitchedOff(""));
+    EXPECT_FALSE(cullingSwitchedOff("0"));
+    EXPECT_TRUE(cullingSwitchedOff("1"));
+    EXPECT_TRUE(cullingSwitchedOff("yes"));
+    EXPECT_TRUE(cullingSwitchedOff("00"));
+    EXPECT_EQ(std::string(kNoCullingVariable), "ZAMP_NO_CULLING");
+}
+
 } // namespace
 } // namespace zamp

@@ -116,6 +116,52 @@ TEST_F(SceneFixture, NoLightsSwitchesOffAllEight) {
     EXPECT_EQ(device.calls("LightEnable").front(), "LightEnable(0, FALSE)");
 }
 
+// Everything of two device states that drawing reads.
+void expectSameState(const DeviceState& a, const DeviceState& b, const std::string& where) {
+    for (DWORD r = 0; r < kRenderStateCount; ++r)
+        EXPECT_EQ(a.renderState(D3DRENDERSTATETYPE(r)), b.renderState(D3DRENDERSTATETYPE(r))) << where << ", render state " << r;
+    for (DWORD t : {DWORD(D3DTS_WORLD), DWORD(D3DTS_VIEW), DWORD(D3DTS_PROJECTION)})
+        EXPECT_EQ(a.transform(t), b.transform(t)) << where << ", transform " << t;
+    EXPECT_EQ(a.material(), b.material()) << where;
+    for (DWORD stage = 0; stage < kTextureStageCount; ++stage) {
+        EXPECT_EQ(a.texture(stage), b.texture(stage)) << where << ", texture " << stage;
+        for (DWORD type = 0; type < kTextureStageStateCount; ++type)
+            EXPECT_EQ(a.textureStageState(stage, D3DTEXTURESTAGESTATETYPE(type)),
+                      b.textureStageState(stage, D3DTEXTURESTAGESTATETYPE(type)))
+                << where << ", stage " << stage << " state " << type;
+    }
+    for (DWORD light = 0; light < kManagedLights; ++light) EXPECT_EQ(a.lightEnabled(light), b.lightEnabled(light)) << where;
+}
+
+TEST_F(SceneFixture, CullingSkipsDrawsAndLeavesEveryDrawsStateAndTheLastState) {
+    // A textured mesh behind the eye, one in view that keeps the stage states the first sets,
+    // and a two-sided last mesh out to the right, whose state must outlast the layer.
+    Scene& s = scene(1);
+    TextureRegistry textures;
+    SceneMesh& behind = addMesh(s, makeFacingQuad(1, 1), {0, 0, -30}, test::plainMaterial({1, 0, 0, 1}, {}));
+    behind.texture = &textures.createRenderTarget(device, "rt", 4, 4);
+    behind.hasTexture = true;
+    addMesh(s, makeFacingQuad(1, 1), {0, 0, 0}, test::plainMaterial({0, 1, 0, 1}, {}));
+    SceneMesh& right = addMesh(s, makeFacingQuad(1, 1), {50, 0, 0}, test::plainMaterial({0, 0, 1, 1}, {}));
+    right.twoSided = true;
+    SceneLayer layer = layerFor(0);
+    test::RecordingDevice culled;
+    MeshCounts counts, uncounted;
+    RenderContext cullingContext{culled, culled.renderTarget(0), kScreenAspectRatio, true, &counts};
+    context.meshCounts = &uncounted;
+    layer.render(0, context);
+    layer.render(0, cullingContext);
+    ASSERT_EQ(device.draws.size(), 3u);
+    ASSERT_EQ(culled.draws.size(), 1u);
+    EXPECT_EQ(culled.draws[0].mesh, s.meshes[1]->mesh.get());
+    expectSameState(culled.draws[0].state, device.draws[1].state, "at the draw");
+    expectSameState(culled.state(), device.state(), "after the layer");
+    EXPECT_EQ(counts.drawn, 1u);
+    EXPECT_EQ(counts.skipped, 2u);
+    EXPECT_EQ(uncounted.drawn, 3u);
+    EXPECT_EQ(uncounted.skipped, 0u);
+}
+
 TEST_F(SceneFixture, UntexturedMeshKeepsTheStageStatesOfATexturedOne) {
     Scene& s = scene(0);
     TextureRegistry textures;

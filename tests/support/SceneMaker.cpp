@@ -19,9 +19,41 @@ std::unique_ptr<Mesh> makeFacingQuad(float w, float h, bool counterClockwise) {
     return m;
 }
 
+std::unique_ptr<Mesh> makeBox(float w, float h, float d) {
+    auto m = Mesh::create(12, 24, D3DXMESH_SYSTEMMEM);
+    auto v = m->vertices();
+    auto index = m->indices16();
+    // Each face: its outward normal n, and right and up as seen from outside (right x up = -n).
+    struct Face {
+        Vec3 n, r, u;
+    };
+    const Face faces[6] = {{{0, 0, -1}, {1, 0, 0}, {0, 1, 0}}, {{0, 0, 1}, {-1, 0, 0}, {0, 1, 0}},
+                           {{1, 0, 0}, {0, 0, 1}, {0, 1, 0}},  {{-1, 0, 0}, {0, 0, -1}, {0, 1, 0}},
+                           {{0, 1, 0}, {1, 0, 0}, {0, 0, 1}},  {{0, -1, 0}, {1, 0, 0}, {0, 0, -1}}};
+    const Vec3 half{w / 2, h / 2, d / 2};
+    auto corner = [&](const Face& f, float a, float b) {
+        return Vec3{(f.n.x + a * f.r.x + b * f.u.x) * half.x, (f.n.y + a * f.r.y + b * f.u.y) * half.y,
+                    (f.n.z + a * f.r.z + b * f.u.z) * half.z};
+    };
+    for (int i = 0; i < 6; ++i) {
+        const Face& f = faces[i];
+        const std::uint16_t b = static_cast<std::uint16_t>(i * 4);
+        v[b + 0] = {corner(f, -1, 1), f.n, 0, 0};
+        v[b + 1] = {corner(f, 1, 1), f.n, 1, 0};
+        v[b + 2] = {corner(f, 1, -1), f.n, 1, 1};
+        v[b + 3] = {corner(f, -1, -1), f.n, 0, 1};
+        const std::uint16_t face[6] = {b, std::uint16_t(b + 1), std::uint16_t(b + 2), b, std::uint16_t(b + 2),
+                                       std::uint16_t(b + 3)};
+        std::copy_n(face, 6, index.begin() + i * 6);
+    }
+    m->changed();
+    return m;
+}
+
 SceneMesh& addMesh(Scene& scene, std::unique_ptr<Mesh> mesh, Vec3 position, Material material) {
     auto sm = std::make_unique<SceneMesh>();
     sm->mesh = std::move(mesh);
+    sm->bounds = boundingBoxOf(*sm->mesh);
     sm->material = material;
     sm->position.addKey({0, 1, 0, 0, position});
     sm->rotation.addKey({0, {0, 0, 0, 1}});

@@ -11,6 +11,10 @@ namespace zamp::test {
 // the -z side), wound clockwise as seen from there unless `counterClockwise`.
 std::unique_ptr<Mesh> makeFacingQuad(float w, float h, bool counterClockwise = false);
 
+// A box of w by h by d centred on its origin, each face wound clockwise as seen from outside
+// (the side Direct3D's default culling keeps), with its face's normal.
+std::unique_ptr<Mesh> makeBox(float w, float h, float d);
+
 // A mesh of the scene with one key per curve.
 SceneMesh& addMesh(Scene& scene, std::unique_ptr<Mesh> mesh, Vec3 position, Material material);
 

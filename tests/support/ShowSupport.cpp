@@ -11,4 +11,10 @@ void drawFrame(Show& show, Device& device, float t) {
     device.present();
 }
 
+void drawFrame(Show& show, Device& device, float t, bool cullMeshes, MeshCounts* counts) {
+    RenderContext context{device, device.renderTarget(0), kScreenAspectRatio, cullMeshes, counts};
+    composeFrame(show, t, context);
+    device.present();
+}
+
 } // namespace zamp::test
