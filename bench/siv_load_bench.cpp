@@ -1,5 +1,6 @@
 // Loader speed on a large generated scene, in MB of SIV file per second of CPU time: the parse step alone
-// (read, inflate, records) and the whole load (plus mesh building, optimisation and curves).
+// (read, inflate, records) and the whole load (plus mesh building, optimisation and curves),
+// measured with their baselines in interleaved rounds (ZAMP_BENCH_SIV_ROUNDS, default 9).
 // The scene: 64 meshes of 32768 faces (a 128 x 128 grid each), 256 tracks of 512 keys.
 // Then scenes of N one-triangle meshes with a track each, N up to 100000: the tracks are found
 // through an index, so the load grows linearly with N (it used to grow with N squared).
@@ -16,6 +17,8 @@
 #include "siv/SivParse.h"
 #include "siv/SivWriter.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <ctime>
 #include <cstdio>
 #include <cstring>
@@ -96,6 +99,15 @@ SivFile manyMeshes(int count) {
     return file;
 }
 
+struct Spread {
+    double median, low, high;
+};
+
+Spread spreadOf(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return {values[values.size() / 2], values.front(), values.back()};
+}
+
 template <class Action>
 double bestSeconds(int runs, Action action) {
     double best = 1e30;
@@ -119,21 +131,27 @@ int main() {
     std::printf("file %.2f MB (inflated %.2f MB)\n", fileMb, inflated / 1e6);
 
     std::vector<Bytef> out(inflated);
-    const double inflate = bestSeconds(5, [&] {
+    const SivFile scene = largeScene();
+    bench::IdleDevice device;
+    const auto imageFiles = openImageFiles();
+    TextureRegistry textures;
+
+    // The four measures are taken in rounds, one after the other in each, so that a busy spell
+    // of a shared machine falls on all of them alike; the ratios are taken within each round.
+    const int rounds = std::max(3, std::atoi(std::getenv("ZAMP_BENCH_SIV_ROUNDS") ? std::getenv("ZAMP_BENCH_SIV_ROUNDS") : "9"));
+    std::vector<double> inflates, parses, optimises, loads, parseRatio, loadRatio, floorRatio;
+    for (int round = 0; round < rounds; ++round) {
+        double start = cpuSeconds();
         uLongf length = inflated;
         uncompress(out.data(), &length, bytes.data() + 12, uLong(bytes.size() - 12));
-    });
-    std::printf("zlib inflate:%7.1f ms  (baseline)\n", inflate * 1e3);
+        inflates.push_back(cpuSeconds() - start);
 
-    const double parse = bestSeconds(5, [&] { readSivFile(path); });
-    std::printf("parse step:  %7.1f ms  %7.1f MB/s of file  %7.1f MB/s inflated\n", parse * 1e3, fileMb / parse,
-                inflated / 1e6 / parse);
+        start = cpuSeconds();
+        readSivFile(path);
+        parses.push_back(cpuSeconds() - start);
 
-    // The optimisation passes alone (the copies they work on are not timed), on the meshes as
-    // the file holds them.
-    const SivFile scene = largeScene();
-    double optimise = 1e30;
-    for (int run = 0; run < 5; ++run) {
+        // The optimisation passes alone (the copies they work on are not timed), on the meshes
+        // as the file holds them.
         double seconds = 0;
         for (const SivMesh& mesh : scene.meshes) {
             std::vector<std::uint32_t> indices;
@@ -143,29 +161,41 @@ int main() {
             std::vector<MeshVertex> vertices;
             vertices.reserve(mesh.vertices.size());
             for (const SivVertex& v : mesh.vertices) vertices.push_back(MeshVertex{v.position, v.normal, v.u, v.v});
-            const double start = cpuSeconds();
+            const double begin = cpuSeconds();
             meshopt_optimizeVertexCache(indices.data(), indices.data(), indices.size(), vertices.size());
             meshopt_optimizeVertexFetch(vertices.data(), indices.data(), indices.size(), vertices.data(),
                                         vertices.size(), sizeof(MeshVertex));
-            seconds += cpuSeconds() - start;
+            seconds += cpuSeconds() - begin;
         }
-        optimise = std::min(optimise, seconds);
-    }
-    const double floor = inflate + optimise;
-    std::printf("floor:       %7.1f ms  (inflate + meshopt vertex cache and fetch %.1f ms)\n", floor * 1e3,
-                optimise * 1e3);
+        optimises.push_back(seconds);
 
-    bench::IdleDevice device;
-    const auto imageFiles = openImageFiles();
-    TextureRegistry textures;
-    const double load = bestSeconds(3, [&] {
-        SceneList scenes;
-        scenes.loadSiv(device, *imageFiles, textures, path, "bench");
-    });
-    std::printf("whole load:  %7.1f ms  %7.1f MB/s of file  %7.1f MB/s inflated\n", load * 1e3, fileMb / load,
-                inflated / 1e6 / load);
-    std::printf("ratios: parse / inflate %.2f, whole load / inflate %.2f, whole load / floor %.2f (at most 1.3)\n",
-                parse / inflate, load / inflate, load / floor);
+        start = cpuSeconds();
+        {
+            SceneList scenes;
+            scenes.loadSiv(device, *imageFiles, textures, path, "bench");
+        }
+        loads.push_back(cpuSeconds() - start);
+
+        parseRatio.push_back(parses.back() / inflates.back());
+        loadRatio.push_back(loads.back() / inflates.back());
+        floorRatio.push_back(loads.back() / (inflates.back() + optimises.back()));
+    }
+    const Spread inflate = spreadOf(inflates), parse = spreadOf(parses), optimise = spreadOf(optimises),
+                 load = spreadOf(loads);
+    std::printf("%d interleaved rounds; medians, with the lowest and highest round in brackets\n", rounds);
+    std::printf("zlib inflate:%7.1f ms [%.1f, %.1f]  (baseline)\n", inflate.median * 1e3, inflate.low * 1e3,
+                inflate.high * 1e3);
+    std::printf("parse step:  %7.1f ms [%.1f, %.1f]  %7.1f MB/s of file  %7.1f MB/s inflated\n", parse.median * 1e3,
+                parse.low * 1e3, parse.high * 1e3, fileMb / parse.median, inflated / 1e6 / parse.median);
+    std::printf("floor:       %7.1f ms  (inflate + meshopt vertex cache and fetch %.1f ms [%.1f, %.1f])\n",
+                (inflate.median + optimise.median) * 1e3, optimise.median * 1e3, optimise.low * 1e3,
+                optimise.high * 1e3);
+    std::printf("whole load:  %7.1f ms [%.1f, %.1f]  %7.1f MB/s of file  %7.1f MB/s inflated\n", load.median * 1e3,
+                load.low * 1e3, load.high * 1e3, fileMb / load.median, inflated / 1e6 / load.median);
+    const Spread p = spreadOf(parseRatio), l = spreadOf(loadRatio), f = spreadOf(floorRatio);
+    std::printf("ratios (median of the rounds' own [lowest, highest]): parse / inflate %.2f [%.2f, %.2f], whole load / "
+                "inflate %.2f [%.2f, %.2f], whole load / floor %.2f [%.2f, %.2f] (at most 1.3)\n",
+                p.median, p.low, p.high, l.median, l.low, l.high, f.median, f.low, f.high);
 
     // Many meshes, a track each: the time per mesh stays flat as N grows.
     double smallest = 0;
