@@ -33,7 +33,7 @@ Matrix4 multiply(const Matrix4& a, const Matrix4& b) {
 
 // m * column: with row vectors acting on the left, the coefficients over m's input space of
 // the linear function `column` of its output.
-Row apply(const Matrix4& m, const Row& column) {
+Row multiplied(const Matrix4& m, const Row& column) {
     Row r{};
     for (int i = 0; i < 4; ++i)
         for (int j = 0; j < 4; ++j) r[i] += m[i][j] * column[j];
@@ -64,8 +64,8 @@ ClipVolume::ClipVolume(const Matrix& view, const Matrix& projection, int targetW
         for (int p = 0; p < 2; ++p) {
             Row absolute{};
             for (int k = 0; k < 4; ++k) absolute[k] = std::fabs(clipPlanes[s][p][k]);
-            sides_[s].plane[p] = apply(viewProjection, clipPlanes[s][p]);
-            sides_[s].magnitude[p] = apply(magnitudes, absolute);
+            sides_[s].plane[p] = multiplied(viewProjection, clipPlanes[s][p]);
+            sides_[s].magnitude[p] = multiplied(magnitudes, absolute);
         }
     }
 }
@@ -83,14 +83,14 @@ bool ClipVolume::excludes(const BoundingBox& box, const Matrix& world) const {
             // The plane over the mesh's own coordinates and its largest value over the box;
             // when that is negative, the size of the terms it is made of. Written so that a
             // NaN anywhere counts as not beyond.
-            const Row h = apply(w, side.plane[p]);
+            const Row h = multiplied(w, side.plane[p]);
             double largest = h[3];
             for (int i = 0; i < 3; ++i) largest += centre[i] * h[i] + extent[i] * std::fabs(h[i]);
             if (!(largest < 0)) {
                 beyondBoth = false;
                 break;
             }
-            const Row m = apply(wAbs, side.magnitude[p]);
+            const Row m = multiplied(wAbs, side.magnitude[p]);
             double size = m[3];
             for (int i = 0; i < 3; ++i) size += (std::fabs(centre[i]) + extent[i]) * m[i];
             beyondBoth = largest < -kRoundingMargin * size;
