@@ -169,19 +169,7 @@ TEST_F(CullingSweep, FramesAreTheSameWithCullingOnAndOff) {
     sceneLayer(0, 0, 0, 0, D3DBLEND_ONE, D3DBLEND_ZERO);
     sceneLayer(0, 1, 1, 0, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA);
     sceneLayer(0, 0, 20, 0.5f, D3DBLEND_ONE, D3DBLEND_ZERO);
-    TextureRecord& rt = show.textures.createRenderTarget(device, "rt", 77, 45);
-    auto capture = std::make_unique<CaptureLayer>(rt);
-    capture->start = 0, capture->end = 100;
-    show.layers.addCapture(std::move(capture));
-    auto image = std::make_unique<Image>();
-    image->name = "rt";
-    image->texture = &rt;
-    image->quad = makeImageQuad();
-    image->material = test::plainMaterial({1, 1, 1, 1}, {1, 1, 1, 1});
-    const int imageIndex = show.images.add(std::move(image));
-    auto shown = std::make_unique<ImageLayer>(show.images, imageIndex, D3DBLEND_ONE, D3DBLEND_ZERO);
-    shown->start = 0, shown->end = 100;
-    show.layers.add(std::move(shown), 2);
+    test::addCaptureShownAsImage(show, device, "rt", 77, 45, 2);
     sceneLayer(1, 0, 3, 0, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA);
 
     MeshCounts culled, all;

@@ -122,19 +122,7 @@ TEST_F(ScenePixels, CaptureIntoAWideTargetStaysSquare) {
     Scene& s = scene();
     test::addMesh(s, test::makeFacingQuad(2, 2), {}, test::plainMaterial({0, 0, 0, 1}, {1, 1, 1, 1}));
     sceneLayer(0, 20); // routed to the capture
-    TextureRecord& rt = show.textures.createRenderTarget(device, "rt", 512, 256);
-    auto capture = std::make_unique<CaptureLayer>(rt);
-    capture->start = 0, capture->end = 100;
-    show.layers.addCapture(std::move(capture));
-    auto image = std::make_unique<Image>();
-    image->name = "rt";
-    image->texture = &rt;
-    image->quad = makeImageQuad();
-    image->material = test::plainMaterial({1, 1, 1, 1}, {1, 1, 1, 1});
-    int imageIndex = show.images.add(std::move(image));
-    auto shown = std::make_unique<ImageLayer>(show.images, imageIndex, D3DBLEND_ONE, D3DBLEND_ZERO);
-    shown->start = 0, shown->end = 100;
-    show.layers.add(std::move(shown), 0);
+    test::addCaptureShownAsImage(show, device, "rt", 512, 256, 0);
     auto img = frame();
     // Drawn at its own size at the top-left: centre (256, 128), half size yScale / 10 * 128.
     const int half = int(1.7925910f / 10 * 128); // 22.9
