@@ -61,8 +61,14 @@ AudioEncoder::AudioEncoder(AVFormatContext* file, const std::string& path)
           path, "audio conversion");
     convert_.reset(convert);
     check(swr_init(convert_.get()), path, "audio conversion");
-    waiting_.reset(av_audio_fifo_alloc(c->sample_fmt, 2, frameSize_ * 4));
+    waiting_.reset(av_audio_fifo_alloc(c->sample_fmt, kAudioChannels, frameSize_ * 4));
     if (!waiting_) throw std::bad_alloc();
+    // One encoder frame, filled anew each time.
+    frame_->format = c->sample_fmt;
+    frame_->sample_rate = c->sample_rate;
+    frame_->nb_samples = frameSize_;
+    check(av_channel_layout_copy(&frame_->ch_layout, &c->ch_layout), path, "audio frame");
+    check(av_frame_get_buffer(frame_.get(), 0), path, "audio frame");
 }
 
 std::string AudioEncoder::description() const {
@@ -70,26 +76,36 @@ std::string AudioEncoder::description() const {
     return codecTitle(c->codec) + " at " + std::to_string(c->bit_rate / 1000) + " kb/s";
 }
 
+// Converts `count` frames at `in` (none: what the converter still holds back, its filter's
+// delay when it changes the rate) into the buffer that goes round, and queues them for the
+// encoder. Returns how many came out.
+int AudioEncoder::queueConverted(const std::uint8_t** in, int count) {
+    const int room = check(swr_get_out_samples(convert_.get(), count), path_, "audio conversion");
+    if (room <= 0) return 0;
+    if (convertedRoom_ < room) {
+        av_frame_unref(converted_.get());
+        converted_->format = stream_.context()->sample_fmt;
+        converted_->nb_samples = room;
+        check(av_channel_layout_copy(&converted_->ch_layout, &stream_.context()->ch_layout), path_, "audio buffer");
+        check(av_frame_get_buffer(converted_.get(), 0), path_, "audio buffer");
+        convertedRoom_ = room;
+    }
+    const int made = check(swr_convert(convert_.get(), converted_->extended_data, room, in, count), path_,
+                           "audio conversion");
+    if (made > 0)
+        check(av_audio_fifo_write(waiting_.get(), reinterpret_cast<void**>(converted_->extended_data), made), path_,
+              "audio buffer");
+    return made;
+}
+
 void AudioEncoder::encode(const std::int16_t* frames, std::size_t frameCount) {
     // In pieces that the converter's int counts hold.
     constexpr std::size_t kPiece = 1 << 16;
     while (frameCount > 0) {
         const int count = int(std::min(frameCount, kPiece));
-        const int room = swr_get_out_samples(convert_.get(), count);
-        check(room, path_, "audio conversion");
-        std::uint8_t** planes = nullptr;
-        check(av_samples_alloc_array_and_samples(&planes, nullptr, 2, std::max(room, 1),
-                                                 stream_.context()->sample_fmt, 0),
-              path_, "audio buffer");
         const std::uint8_t* in[1] = {reinterpret_cast<const std::uint8_t*>(frames)};
-        const int made = swr_convert(convert_.get(), planes, room, in, count);
-        int stored = 0;
-        if (made > 0) stored = av_audio_fifo_write(waiting_.get(), reinterpret_cast<void**>(planes), made);
-        av_freep(&planes[0]);
-        av_freep(&planes);
-        check(made, path_, "audio conversion");
-        check(stored, path_, "audio buffer");
-        frames += std::size_t(count) * 2;
+        queueConverted(in, count);
+        frames += std::size_t(count) * kAudioChannels;
         frameCount -= std::size_t(count);
         while (av_audio_fifo_size(waiting_.get()) >= frameSize_) sendWhole(false);
     }
@@ -99,13 +115,10 @@ void AudioEncoder::sendWhole(bool last) {
     AVCodecContext* c = stream_.context();
     const int have = std::min(av_audio_fifo_size(waiting_.get()), frameSize_);
     const bool smallLastFrame = c->codec->capabilities & (AV_CODEC_CAP_SMALL_LAST_FRAME | AV_CODEC_CAP_VARIABLE_FRAME_SIZE);
-    av_frame_unref(frame_.get());
+    // The encoder may still hold the last frame's buffer.
+    check(av_frame_make_writable(frame_.get()), path_, "audio frame");
     frame_->nb_samples = last && smallLastFrame ? have : frameSize_;
-    frame_->format = c->sample_fmt;
-    frame_->sample_rate = c->sample_rate;
-    check(av_channel_layout_copy(&frame_->ch_layout, &c->ch_layout), path_, "audio frame");
-    check(av_frame_get_buffer(frame_.get(), 0), path_, "audio frame");
-    av_samples_set_silence(frame_->extended_data, 0, frame_->nb_samples, 2, c->sample_fmt);
+    av_samples_set_silence(frame_->extended_data, 0, frame_->nb_samples, kAudioChannels, c->sample_fmt);
     check(av_audio_fifo_read(waiting_.get(), reinterpret_cast<void**>(frame_->extended_data), have), path_,
           "audio buffer");
     frame_->pts = next_;
@@ -114,18 +127,7 @@ void AudioEncoder::sendWhole(bool last) {
 }
 
 void AudioEncoder::finish() {
-    // What the converter still holds (its filter's delay, when it changes the rate).
-    for (;;) {
-        const int room = swr_get_out_samples(convert_.get(), 0);
-        if (room <= 0) break;
-        std::uint8_t** planes = nullptr;
-        check(av_samples_alloc_array_and_samples(&planes, nullptr, 2, room, stream_.context()->sample_fmt, 0), path_,
-              "audio buffer");
-        const int made = swr_convert(convert_.get(), planes, room, nullptr, 0);
-        if (made > 0) av_audio_fifo_write(waiting_.get(), reinterpret_cast<void**>(planes), made);
-        av_freep(&planes[0]);
-        av_freep(&planes);
-        if (made <= 0) break;
+    while (queueConverted(nullptr, 0) > 0) {
     }
     while (av_audio_fifo_size(waiting_.get()) >= frameSize_) sendWhole(false);
     if (av_audio_fifo_size(waiting_.get()) > 0) sendWhole(true);

@@ -21,12 +21,15 @@ public:
     std::string description() const;
 
 private:
+    int queueConverted(const std::uint8_t** in, int count);
     void sendWhole(bool last);
 
     std::string path_;
     EncodedStream stream_;
     ResamplePtr convert_;
     AudioFifoPtr waiting_;
+    FramePtr converted_ = newFrame(); // the converter's output, reused while large enough
+    int convertedRoom_ = 0;
     FramePtr frame_ = newFrame();
     std::int64_t next_ = 0;
     int frameSize_ = 0;
