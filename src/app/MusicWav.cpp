@@ -52,9 +52,13 @@ namespace {
 
 } // namespace
 
+double renderAudioFrames(long videoFrames, double fps) {
+    return std::round(double(videoFrames) / fps * kAudioSampleRate);
+}
+
 std::uint64_t musicWavFrames(const std::string& path, long videoFrames, double fps) {
     const double seconds = double(videoFrames) / fps;
-    const double frames = std::round(seconds * kAudioSampleRate);
+    const double frames = renderAudioFrames(videoFrames, fps);
     // The comparison is made in doubles: an infinite or huge count is refused, never converted.
     if (!(frames * kFrameBytes <= double(kMostDataBytes))) tooLong(path, seconds);
     return std::uint64_t(frames);

@@ -9,6 +9,10 @@ namespace zamp {
 
 class MusicSource;
 
+// The audio frames of `videoFrames` frames at `fps`, to the nearest sample, as a double so
+// that a caller checks its own limit before converting it. Every render's music is this long.
+double renderAudioFrames(long videoFrames, double fps);
+
 // The number of audio frames of `videoFrames` frames at `fps`, to the nearest sample. Throws
 // "Cannot write PATH: N s of music is more than a WAV file can hold" when a WAV file cannot
 // hold them (checked before anything is converted to an integer, so that no frame rate,

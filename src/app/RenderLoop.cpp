@@ -18,7 +18,7 @@ namespace {
 
 class Progress {
 public:
-    Progress(long total) : total_(total), shown_(isatty(STDERR_FILENO)) {}
+    explicit Progress(long total) : total_(total), shown_(isatty(STDERR_FILENO)) {}
     ~Progress() {
         if (shown_ && done_ > 0) std::fputc('\n', stderr);
     }

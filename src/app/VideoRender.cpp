@@ -3,6 +3,7 @@
 #include "app/DemoApp.h"
 #include "app/FrameWriter.h"
 #include "app/Interrupt.h"
+#include "app/MusicWav.h"
 #include "app/RenderLoop.h"
 #include "app/Startup.h"
 #include "core/Error.h"
@@ -54,34 +55,28 @@ private:
     std::vector<std::int16_t> block_;
 };
 
-std::filesystem::path sameFile(const std::filesystem::path& path) {
-    std::error_code ec;
-    const auto canonical = std::filesystem::weakly_canonical(path, ec);
-    return ec ? path.lexically_normal() : canonical;
-}
-
 // The render's name must not be a folder, nor a file the show is made of.
 void checkOutputName(const Show& show, const std::string& path) {
     std::error_code ec;
     if (std::filesystem::is_directory(path, ec)) throw Error("Cannot write " + path + ": it is a folder");
-    const auto target = sameFile(path);
     std::vector<std::string> files = showFiles(show);
     files.push_back(kScriptPath);
+    // The same file under another name too (a link, a path through a link).
     for (const std::string& name : files)
-        if (sameFile(showFilePath(name)) == target)
+        if (std::filesystem::equivalent(path, showFilePath(name), ec))
             throw Error("Cannot write " + path + ": it is the show's own " + name);
     const auto folder = std::filesystem::path(path).parent_path();
     if (!folder.empty()) std::filesystem::create_directories(folder, ec);
     if (ec) throw Error("Cannot create " + folder.string() + ": " + ec.message());
 }
 
-// Samples of music for `videoFrames` frames at `fps`, to the nearest, as music.wav holds.
+// Samples of music for `videoFrames` frames at `fps`, as music.wav holds.
 std::uint64_t audioFramesFor(const std::string& path, long videoFrames, double fps) {
-    const double seconds = double(videoFrames) / fps;
-    const double frames = std::round(seconds * kAudioSampleRate);
+    const double frames = renderAudioFrames(videoFrames, fps);
     // A century of music: far more than any render will draw, and what an integer holds.
     if (!(frames <= 100.0 * 365 * 24 * 3600 * kAudioSampleRate))
-        throw Error("Cannot write " + path + ": " + std::to_string(std::llround(std::min(seconds, 1e18))) +
+        throw Error("Cannot write " + path + ": " +
+                    std::to_string(std::llround(std::min(double(videoFrames) / fps, 1e18))) +
                     " s of music is more than a video render makes");
     return std::uint64_t(frames);
 }
