@@ -239,7 +239,9 @@ TEST_F(AuthorFixture, SeekAndPauseKeepPictureAndMusicTogether) {
     EXPECT_NEAR(app.music.position(), 12.0, 0.05);
     s.handle(key(Key::Space));
     const double paused = app.music.position();
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    // The device goes on taking samples (silence) while the music stands: a third of a second
+    // of them is the sign that the music had the time to move, had it not been paused.
+    ASSERT_TRUE(capture.waitFor(capture.secondsWritten() + 0.3));
     EXPECT_EQ(app.music.position(), paused) << "the music stands with the picture";
     s.handle(key(Key::Left));
     EXPECT_NEAR(app.music.position(), 11.0, 0.05);
