@@ -11,6 +11,9 @@ CMAKE_ARGS ?=
 # The sanitizer build and the fuzz build live beside the ordinary one.
 SANITIZE_BUILD ?= build-sanitize
 FUZZ_BUILD ?= build-fuzz
+# The sanitizer and fuzz builds: light optimisation and line tables only, which is what their
+# reports need (file and line in every frame) and compiles a third faster than -O2 -g.
+CHECK_FLAGS ?= -O1 -g1 -DNDEBUG
 # Seconds each fuzz target runs for in `make fuzz`.
 FUZZ_SECONDS ?= 300
 
@@ -51,14 +54,16 @@ bench: build
 # Everything built with AddressSanitizer and UndefinedBehaviorSanitizer; every test and an
 # offline render of the whole example show run under them, LeakSanitizer included.
 sanitize: deps
-	@cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZAMP_SANITIZE=ON $(CMAKE_ARGS) >/dev/null
+	@cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZAMP_SANITIZE=ON \
+	  -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="$(CHECK_FLAGS)" -DCMAKE_C_FLAGS_RELWITHDEBINFO="$(CHECK_FLAGS)" $(CMAKE_ARGS) >/dev/null
 	@cmake --build $(SANITIZE_BUILD) -j $(JOBS)
 	@bash tools/run-sanitized $(SANITIZE_BUILD) $(JOBS)
 
 # The libFuzzer targets (clang), then each run for FUZZ_SECONDS from its seed corpus.
 fuzz-build: deps
 	@cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
-	  -DCMAKE_CXX_COMPILER=clang++ -DZAMP_FUZZ=ON -DZAMP_TESTS=OFF $(CMAKE_ARGS) >/dev/null
+	  -DCMAKE_CXX_COMPILER=clang++ -DZAMP_FUZZ=ON -DZAMP_TESTS=OFF \
+	  -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="$(CHECK_FLAGS)" -DCMAKE_C_FLAGS_RELWITHDEBINFO="$(CHECK_FLAGS)" $(CMAKE_ARGS) >/dev/null
 	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzzers
 
 fuzz: fuzz-build

@@ -3,7 +3,8 @@
 // fitting) and the SIV writer. The input's first byte picks the file's extension, the rest is
 // the file. Every input must end in one of the tool's messages or in a SIV file that the
 // player's loader and its scene check accept; a crash, a sanitizer report, an exception of
-// another type or a written file the player refuses is a finding.
+// another type (a refused allocation is the tool's memory message) or a written file the player
+// refuses is a finding.
 //
 // Assimp itself is not built for coverage, so the fuzzer steers by our code only; a crash
 // inside Assimp is Assimp's (fuzz/run-fuzzers tells the two apart).
@@ -17,6 +18,7 @@
 #include "siv/SivWriter.h"
 
 #include <cstdio>
+#include <new>
 #include <sstream>
 
 using namespace zamp;
@@ -49,6 +51,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         imported = sivtool::importModel(model, sivtool::ImportOptions{}, "out.siv", "");
     } catch (const Error& e) {
         fuzz::check(std::string(e.what()).rfind(model + ": ", 0) == 0, "a message that does not name the model");
+        return 0;
+    } catch (const std::bad_alloc&) {
+        // A reader that asked for more than the allocator gives: the tool reports it as the file
+        // needing more memory than its bound allows.
         return 0;
     }
     const sivtool::ConvertedModel& converted = imported->model;
