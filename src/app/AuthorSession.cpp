@@ -98,7 +98,7 @@ void AuthorSession::showError(const std::string& text) {
 
 bool AuthorSession::reload() {
     try {
-        if (app_.loadShow(kScriptPath, true) == 2) {
+        if (app_.loadShow(kScriptPath, true) == ScriptRun::FileMissing) {
             const std::string what = describeWhatIsAt(showFilePath(kScriptPath));
             throw Error("Script Error! (" + std::string(kScriptPath) + " " + (what == "does not exist" ? "is gone" : what) + ")");
         }

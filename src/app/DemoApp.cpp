@@ -32,12 +32,12 @@ void DemoApp::attachDevice(Device& d) {
     if (!imageFiles) imageFiles = openImageFiles();
 }
 
-int DemoApp::loadShow(const std::string& scriptPath, bool keepTime) {
+ScriptRun DemoApp::loadShow(const std::string& scriptPath, bool keepTime) {
     auto fresh = std::make_unique<Show>();
     fresh->warnings.listener = [this](const std::string& text) { warn(text); };
     auto host =
         std::make_unique<ScriptHost>(ScriptContext{*fresh, *device, *imageFiles, &Interrupt::requested(), models.get(), scriptRules});
-    int status = 0;
+    ScriptRun status = ScriptRun::Finished;
     try {
         status = host->runFile(showFilePath(scriptPath));
     } catch (...) {
@@ -46,7 +46,7 @@ int DemoApp::loadShow(const std::string& scriptPath, bool keepTime) {
         throw;
     }
     filesOfFailedLoad.clear();
-    if (status == 2) return status;
+    if (status == ScriptRun::FileMissing) return status;
     checkFinishedShow(*fresh);
     script.reset();
     show = std::move(fresh);

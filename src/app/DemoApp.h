@@ -6,6 +6,7 @@
 #include "app/FrameClock.h"
 #include "app/MusicPlayer.h"
 #include "script/ScriptContext.h"
+#include "script/ScriptRun.h"
 #include "show/RenderContext.h"
 
 #include <memory>
@@ -37,12 +38,12 @@ public:
 
     // Runs the script at `scriptPath` (found as core/ShowFiles.h describes) into a fresh show. When the script ran (even with errors
     // of its own Lua code), the fresh show replaces the current one, its render states go to
-    // the device and the demo time is its start time. Returns ScriptHost::runFile's result
-    // (2: the file did not open; nothing changes then). A script function's failure is
+    // the device and the demo time is its start time. Returns how the script's run ended
+    // (ScriptRun::FileMissing: nothing changes then). A script function's failure is
     // thrown and leaves the current show as it was.
     // With `keepTime` the demo time stays where it is (the author's mode rebuilds shows).
     // The script runs under `scriptRules`.
-    int loadShow(const std::string& scriptPath, bool keepTime = false);
+    ScriptRun loadShow(const std::string& scriptPath, bool keepTime = false);
 
     // Clears the back buffer, draws the show at the demo time, presents.
     void renderFrame();

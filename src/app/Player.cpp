@@ -31,7 +31,7 @@ int runAuthorMode(DemoApp& app, const CommandLine& cl) {
     app.scriptRules.mostSeconds = kMostAuthorScriptSeconds;
     std::string firstError;
     try {
-        if (app.loadShow(kScriptPath) == 2) return reportMissingScript(true);
+        if (app.loadShow(kScriptPath) == ScriptRun::FileMissing) return reportMissingScript(true);
     } catch (const Error& e) {
         firstError = e.what();
         std::cerr << displayText(firstError) << '\n';

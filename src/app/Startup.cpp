@@ -60,7 +60,7 @@ int reportMissingScript(bool box) {
 
 bool openShow(DemoApp& app, const WindowOptions& options, bool box) {
     app.createWindow(options);
-    if (app.loadShow(kScriptPath) == 2) {
+    if (app.loadShow(kScriptPath) == ScriptRun::FileMissing) {
         reportMissingScript(box);
         return false;
     }

@@ -1,9 +1,10 @@
 #include "gfx/PngEncoder.h"
 
+#include "core/Error.h"
+
 #include <zlib.h>
 
 #include <cstring>
-#include <stdexcept>
 
 namespace zamp {
 
@@ -80,7 +81,7 @@ const std::vector<std::uint8_t>& PngEncoder::encode(const RgbImage& image) {
     z.next_out = &file_[dataStart + 8];
     z.avail_out = uInt(bound);
     // deflateBound leaves room for everything: one call finishes the stream.
-    if (deflate(&z, Z_FINISH) != Z_STREAM_END) throw std::runtime_error("deflate did not finish");
+    if (deflate(&z, Z_FINISH) != Z_STREAM_END) throw Error("a PNG file could not be written: zlib did not finish its stream");
     file_.resize(dataStart + 8 + z.total_out);
     closeChunk(file_, dataStart, "IDAT");
 

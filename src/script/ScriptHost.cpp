@@ -217,21 +217,20 @@ int ScriptHost::call(lua_State* L) {
     return raiseFailure(L);
 }
 
-int ScriptHost::finish(int status) {
+ScriptRun ScriptHost::finish(int status) {
     if (failure_) {
         std::exception_ptr failure = failure_;
         std::rethrow_exception(failure);
     }
-    if (status == 0) return 0;
+    if (status == 0) return ScriptRun::Finished;
     // The script's own errors are reported and start-up goes on.
     const char* message = lua_tostring(L, -1);
     std::cerr << (message ? message : "(error object is not a string)") << '\n';
     lua_pop(L, 1);
-    // The numbers of the original interpreter: 1 run time, 4 memory, 5 handler.
-    return status == LUA_ERRRUN ? 1 : status;
+    return ScriptRun::FailedInLua;
 }
 
-int ScriptHost::run(int loadStatus) {
+ScriptRun ScriptHost::run(int loadStatus) {
     if (loadStatus != 0) {
         // Nothing of a script that does not compile has run: there is no show.
         const char* message = lua_tostring(L, -1);
@@ -252,20 +251,20 @@ int ScriptHost::run(int loadStatus) {
     return finish(status);
 }
 
-int ScriptHost::runFile(const std::string& path) {
+ScriptRun ScriptHost::runFile(const std::string& path) {
     // Only a regular file (Lua's own loader would wait for ever on a named pipe), and one of a
     // size a script can have, refused before it is read.
     ChunkFile file = readChunkFile(path.c_str());
     if (file.tooLarge) throw Error(file.problemText(path));
-    if (!file.ok()) return 2;
+    if (!file.ok()) return ScriptRun::FileMissing;
     return runSource(file.text, "@" + path, path);
 }
 
-int ScriptHost::runString(const std::string& source, const std::string& chunkName) {
+ScriptRun ScriptHost::runString(const std::string& source, const std::string& chunkName) {
     return runSource(source, chunkName, chunkName.empty() ? chunkName : chunkName.substr(1));
 }
 
-int ScriptHost::runSource(const std::string& source, const std::string& chunkName, const std::string& shownName) {
+ScriptRun ScriptHost::runSource(const std::string& source, const std::string& chunkName, const std::string& shownName) {
     if (isPrecompiledChunk(source)) throw Error(precompiledChunkMessage(shownName));
     return run(luaL_loadbuffer(L, source.data(), source.size(), chunkName.c_str()));
 }

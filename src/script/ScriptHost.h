@@ -14,6 +14,7 @@
 #pragma once
 
 #include "script/ScriptContext.h"
+#include "script/ScriptRun.h"
 #include "script/ScriptSandbox.h"
 
 #include <chrono>
@@ -45,16 +46,14 @@ public:
     ~ScriptHost();
     ScriptHost(const ScriptHost&) = delete;
     ScriptHost& operator=(const ScriptHost&) = delete;
-    // 0 success, 2 the file did not open, other values Lua's error statuses of the script's
-    // own run-time errors (the message, with where it happened, has gone to standard error).
     // Throws an Error with Lua's message when the script does not compile, is a precompiled
     // chunk or is larger than kMostWholeShowFileBytes ("data/script.lua is N bytes, more than
     // the 67108864 bytes a script may have"), and rethrows the first failure of a script
     // function with a line under it that says where the script called it:
     // "  at data/script.lua:12 (layer)".
-    int runFile(const std::string& path);
+    ScriptRun runFile(const std::string& path);
     // Runs a chunk of Lua source; same results as runFile (used by tests and tools).
-    int runString(const std::string& source, const std::string& chunkName = "=script");
+    ScriptRun runString(const std::string& source, const std::string& chunkName = "=script");
 
     lua_State* state() const { return L; }
 
@@ -79,9 +78,9 @@ public:
     };
 
 private:
-    int run(int loadStatus);
-    int runSource(const std::string& source, const std::string& chunkName, const std::string& shownName);
-    int finish(int status);
+    ScriptRun run(int loadStatus);
+    ScriptRun runSource(const std::string& source, const std::string& chunkName, const std::string& shownName);
+    ScriptRun finish(int status);
     static int call(lua_State* L);
     bool stopNow(lua_State* L) noexcept;
 

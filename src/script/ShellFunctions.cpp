@@ -35,33 +35,34 @@ void starttime(ScriptContext& context, ScriptArgs& args) { context.show.startTim
 void endtime(ScriptContext& context, ScriptArgs& args) { context.show.endTime = args.real(1, "seconds"); }
 
 void setambientcolor(ScriptContext& context, ScriptArgs& args) {
-    context.show.renderStates.set(D3DRS_AMBIENT, rgb(args));
+    context.show.renderStates.set(ScriptRenderStates::State::Ambient, rgb(args));
 }
 
 // Also puts back the default grey and range: a script sets its own after this call.
 void enablefog(ScriptContext& context, ScriptArgs&) {
+    using State = ScriptRenderStates::State;
     ScriptRenderStates& s = context.show.renderStates;
-    s.set(D3DRS_FOGENABLE, 1);
-    s.set(D3DRS_RANGEFOGENABLE, 1);
-    s.set(D3DRS_FOGCOLOR, 0xFF808080);
-    s.set(D3DRS_FOGVERTEXMODE, D3DFOG_LINEAR);
-    s.set(D3DRS_FOGSTART, floatBits(100.0f));
-    s.set(D3DRS_FOGEND, floatBits(1000.0f));
+    s.set(State::FogEnable, 1);
+    s.set(State::RangeFogEnable, 1);
+    s.set(State::FogColor, 0xFF808080);
+    s.set(State::FogVertexMode, D3DFOG_LINEAR);
+    s.set(State::FogStart, floatBits(100.0f));
+    s.set(State::FogEnd, floatBits(1000.0f));
 }
 
 void disablefog(ScriptContext& context, ScriptArgs&) {
-    context.show.renderStates.set(D3DRS_FOGENABLE, 0);
-    context.show.renderStates.set(D3DRS_RANGEFOGENABLE, 0);
+    context.show.renderStates.set(ScriptRenderStates::State::FogEnable, 0);
+    context.show.renderStates.set(ScriptRenderStates::State::RangeFogEnable, 0);
 }
 
 void setfogcolor(ScriptContext& context, ScriptArgs& args) {
-    context.show.renderStates.set(D3DRS_FOGCOLOR, 0xFF000000 | rgb(args));
+    context.show.renderStates.set(ScriptRenderStates::State::FogColor, 0xFF000000 | rgb(args));
 }
 
 void setfogrange(ScriptContext& context, ScriptArgs& args) {
     const float start = args.real(1, "start"), end = args.real(2, "end");
-    context.show.renderStates.set(D3DRS_FOGSTART, floatBits(start));
-    context.show.renderStates.set(D3DRS_FOGEND, floatBits(end));
+    context.show.renderStates.set(ScriptRenderStates::State::FogStart, floatBits(start));
+    context.show.renderStates.set(ScriptRenderStates::State::FogEnd, floatBits(end));
 }
 
 // Unseeded, so a script gets the same numbers on every run unless it seeds the generator

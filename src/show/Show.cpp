@@ -1,31 +1,32 @@
 #include "show/Show.h"
 
+#include "core/Error.h"
 #include "core/ShowFiles.h"
 #include "gfx/Device.h"
 
 #include <algorithm>
-#include <cassert>
 #include <cstdio>
 
 namespace zamp {
 
 ScriptRenderStates::ScriptRenderStates() {
-    set(D3DRS_FOGSTART, floatBits(0.0f));
-    set(D3DRS_FOGEND, floatBits(1.0f));
+    set(State::FogStart, floatBits(0.0f));
+    set(State::FogEnd, floatBits(1.0f));
 }
 
-std::size_t ScriptRenderStates::slot(D3DRENDERSTATETYPE state) {
-    const auto* found = std::find(kStates.begin(), kStates.end(), state);
-    assert(found != kStates.end() && "not a state scripts set");
-    return std::size_t(found - kStates.begin());
+std::size_t ScriptRenderStates::slot(State state) {
+    const auto index = std::size_t(state);
+    if (index >= kDeviceStates.size())
+        throw Error("render state slot " + std::to_string(index) + " is not one a script sets");
+    return index;
 }
 
-void ScriptRenderStates::set(D3DRENDERSTATETYPE state, DWORD value) { values_[slot(state)] = value; }
+void ScriptRenderStates::set(State state, DWORD value) { values_[slot(state)] = value; }
 
-DWORD ScriptRenderStates::get(D3DRENDERSTATETYPE state) const { return values_[slot(state)]; }
+DWORD ScriptRenderStates::get(State state) const { return values_[slot(state)]; }
 
 void ScriptRenderStates::apply(Device& device) const {
-    for (std::size_t i = 0; i < kStates.size(); ++i) device.setRenderState(kStates[i], values_[i]);
+    for (std::size_t i = 0; i < kDeviceStates.size(); ++i) device.setRenderState(kDeviceStates[i], values_[i]);
 }
 
 namespace {

@@ -31,22 +31,24 @@ struct MusicChoice {
 // what an earlier one left on the device.
 class ScriptRenderStates {
 public:
-    static constexpr std::array<D3DRENDERSTATETYPE, 7> kStates = {
+    // The states, in the order they go to the device.
+    enum class State { FogEnable, RangeFogEnable, FogColor, FogVertexMode, FogStart, FogEnd, Ambient, Count };
+    static constexpr std::array<D3DRENDERSTATETYPE, std::size_t(State::Count)> kDeviceStates = {
         D3DRS_FOGENABLE, D3DRS_RANGEFOGENABLE, D3DRS_FOGCOLOR, D3DRS_FOGVERTEXMODE,
         D3DRS_FOGSTART,  D3DRS_FOGEND,         D3DRS_AMBIENT};
 
     // Starts with the device's values after its set-up: fog off, no ambient light.
     ScriptRenderStates();
 
-    // `state` must be one of kStates.
-    void set(D3DRENDERSTATETYPE state, DWORD value);
-    DWORD get(D3DRENDERSTATETYPE state) const;
-    // Sets every one of kStates on the device.
+    void set(State state, DWORD value);
+    DWORD get(State state) const;
+    // Sets every state on the device.
     void apply(Device& device) const;
 
 private:
-    static std::size_t slot(D3DRENDERSTATETYPE state);
-    std::array<DWORD, kStates.size()> values_{};
+    // The slot of `state`; a value outside the enumeration (only a cast makes one) is an Error.
+    static std::size_t slot(State state);
+    std::array<DWORD, kDeviceStates.size()> values_{};
 };
 
 class Show {

@@ -43,7 +43,7 @@ protected:
     }
     AuthorSession& start(const std::string& source) {
         writeScript(source);
-        EXPECT_EQ(app.loadShow("data/script.lua"), 0);
+        EXPECT_EQ(app.loadShow("data/script.lua"), ScriptRun::Finished);
         session = std::make_unique<AuthorSession>(app, false);
         return *session;
     }

@@ -21,9 +21,9 @@ TEST(FrameAllocations, FramesOfTheExampleShowAllocateNothingOnceEachStateWasDraw
     app.attachDevice(gl.device());
     const std::filesystem::path previous = std::filesystem::current_path();
     std::filesystem::current_path(ZAMP_EXAMPLE_SHOW_DIR);
-    const int status = app.loadShow("data/script.lua");
+    const ScriptRun status = app.loadShow("data/script.lua");
     std::filesystem::current_path(previous);
-    ASSERT_EQ(status, 0);
+    ASSERT_EQ(status, ScriptRun::Finished);
 
     std::vector<float> times;
     for (float t = 0; t < app.show->endTime; t += 1.0f) times.push_back(t);

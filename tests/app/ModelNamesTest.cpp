@@ -331,12 +331,12 @@ TEST_F(ModelNames, APagesPackedConversionsDrawWhatThePlayersImportDraws) {
             dir.write("show/data/script.lua", showScript(model));
             app.models = std::make_unique<ModelCache>(
                 ModelCacheSettings{SIV_TOOL_EXECUTABLE, models().string(), kModelImportSeconds, nullptr});
-            ASSERT_EQ(app.loadShow("data/script.lua"), 0);
+            ASSERT_EQ(app.loadShow("data/script.lua"), ScriptRun::Finished);
             app.demoTime = 0.5f;
             app.drawShow();
             const RgbImage imported = gl.device().readRenderTarget();
             app.models = std::make_unique<PackedModels>();
-            ASSERT_EQ(app.loadShow("data/script.lua"), 0);
+            ASSERT_EQ(app.loadShow("data/script.lua"), ScriptRun::Finished);
             app.demoTime = 0.5f;
             app.drawShow();
             const RgbImage packed = gl.device().readRenderTarget();
@@ -362,7 +362,7 @@ TEST_F(ModelNames, InTheAuthorsModeASavedModelShowsAtTheNextLook) {
         const fs::path model = show() / "data/models/pair.gltf";
         gltf::write(twoSquares({"checks.png", {}}), model.string());
         dir.write("show/data/script.lua", showScript("data/models/pair.gltf"));
-        ASSERT_EQ(app.loadShow("data/script.lua"), 0);
+        ASSERT_EQ(app.loadShow("data/script.lua"), ScriptRun::Finished);
         AuthorSession session(app, false);
         session.moveTo(0.5f);
         session.drawFrame();

@@ -17,7 +17,7 @@ struct ImageFixture : ::testing::Test {
     test::RecordingDevice device;
     test::ScriptedShow s{device};
     Show& show = s.show;
-    void run(const std::string& source) { ASSERT_EQ(s.run(source), 0); }
+    void run(const std::string& source) { ASSERT_EQ(s.run(source), ScriptRun::Finished); }
     // In a show of its own: once a script function failed, every later call fails.
     std::string failure(const std::string& source) { return test::ScriptedShow(device).failure(source); }
     ImageLayer& imageLayer(int n) { return dynamic_cast<ImageLayer&>(*show.layers.at(n)); }

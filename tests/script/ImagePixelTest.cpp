@@ -17,7 +17,7 @@ struct PixelFixture : ::testing::Test {
     ~PixelFixture() override { std::filesystem::current_path(previous); }
 
     RgbImage frame(const std::string& script, float t = 0) {
-        EXPECT_EQ(s.run(script), 0);
+        EXPECT_EQ(s.run(script), ScriptRun::Finished);
         s.drawFrame(t);
         return gl.device().readRenderTarget();
     }

@@ -50,7 +50,7 @@ TEST_F(HostFixture, LuaErrorsAreReportedWithWhereTheyPassedAndStartUpGoesOn) {
                                "local function inner() error('boom') end\n"
                                "local function outer() inner() end\n"
                                "outer()\n"),
-              1);
+              ScriptRun::FailedInLua);
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
               "script:2: boom\n  at script:2 (inner)\n  at script:3 (outer)\n  at script:4\n");
     EXPECT_EQ(s.show.startTime, 3.0f);
@@ -137,11 +137,11 @@ TEST(ScriptStop, AScriptPastItsTimeIsStoppedWhereItIs) {
     EXPECT_EQ(show.startTime, 4.0f) << "what ran before stays";
 }
 
-TEST_F(HostFixture, RunFileReportsAMissingFileAsTwo) {
+TEST_F(HostFixture, RunFileTellsAMissingFileFromOneThatRan) {
     test::TempDir dir;
-    EXPECT_EQ(script.runFile((dir.path() / "nothing.lua").string()), 2);
+    EXPECT_EQ(script.runFile((dir.path() / "nothing.lua").string()), ScriptRun::FileMissing);
     auto file = dir.write("s.lua", "endtime(7)");
-    EXPECT_EQ(script.runFile(file.string()), 0);
+    EXPECT_EQ(script.runFile(file.string()), ScriptRun::Finished);
     EXPECT_EQ(s.show.endTime, 7.0f);
 }
 
@@ -165,7 +165,7 @@ TEST(ScriptArguments, ValuesThatAreNoNumberAreNamedAndNumericStringsStayAccepted
     for (const Case& c : cases) {
         test::RecordingDevice device;
         test::ScriptedShow s(device);
-        ASSERT_EQ(s.run("createtexture(0, 0, 'img') n = layer(2, 'img', 0, 1, 1) start(0, n)"), 0);
+        ASSERT_EQ(s.run("createtexture(0, 0, 'img') n = layer(2, 'img', 0, 1, 1) start(0, n)"), ScriptRun::Finished);
         EXPECT_EQ(s.failure(c.call), c.failure) << c.call;
     }
 }

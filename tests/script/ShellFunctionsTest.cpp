@@ -16,14 +16,14 @@ using test::hex;
 struct ScriptFixture : ::testing::Test {
     test::RecordingDevice device;
     test::ScriptedShow s{device};
-    int run(const std::string& source) { return s.run(source); }
+    ScriptRun run(const std::string& source) { return s.run(source); }
     std::vector<std::string> states() { return device.calls("SetRenderState"); }
 };
 
 TEST_F(ScriptFixture, AmbientAndFogColoursPackTheirBytesAndReachTheDevice) {
     run("setambientcolor(255, 128, 0) setfogcolor(255, 128, 0)");
-    EXPECT_EQ(s.show.renderStates.get(D3DRS_AMBIENT), 0x00FF8000u);
-    EXPECT_EQ(s.show.renderStates.get(D3DRS_FOGCOLOR), 0xFFFF8000u);
+    EXPECT_EQ(s.show.renderStates.get(ScriptRenderStates::State::Ambient), 0x00FF8000u);
+    EXPECT_EQ(s.show.renderStates.get(ScriptRenderStates::State::FogColor), 0xFFFF8000u);
     EXPECT_EQ(device.renderState(D3DRS_AMBIENT), 0x00FF8000u);
     EXPECT_EQ(device.renderState(D3DRS_FOGCOLOR), 0xFFFF8000u);
 }
@@ -37,13 +37,14 @@ TEST_F(ScriptFixture, ColourBytesWrapAndTruncate) {
 
 TEST_F(ScriptFixture, EnableFogPutsDefaultColourAndRangeBack) {
     run("setfogcolor(1, 2, 3) setfogrange(5, 6) enablefog()");
+    using State = ScriptRenderStates::State;
     const ScriptRenderStates& r = s.show.renderStates;
-    EXPECT_EQ(r.get(D3DRS_FOGENABLE), 1u);
-    EXPECT_EQ(r.get(D3DRS_RANGEFOGENABLE), 1u);
-    EXPECT_EQ(r.get(D3DRS_FOGCOLOR), 0xFF808080u);
-    EXPECT_EQ(r.get(D3DRS_FOGVERTEXMODE), DWORD(D3DFOG_LINEAR));
-    EXPECT_EQ(r.get(D3DRS_FOGSTART), floatBits(100.0f));
-    EXPECT_EQ(r.get(D3DRS_FOGEND), floatBits(1000.0f));
+    EXPECT_EQ(r.get(State::FogEnable), 1u);
+    EXPECT_EQ(r.get(State::RangeFogEnable), 1u);
+    EXPECT_EQ(r.get(State::FogColor), 0xFF808080u);
+    EXPECT_EQ(r.get(State::FogVertexMode), DWORD(D3DFOG_LINEAR));
+    EXPECT_EQ(r.get(State::FogStart), floatBits(100.0f));
+    EXPECT_EQ(r.get(State::FogEnd), floatBits(1000.0f));
     run("disablefog()");
     EXPECT_EQ(device.renderState(D3DRS_FOGENABLE), 0u);
     EXPECT_EQ(device.renderState(D3DRS_RANGEFOGENABLE), 0u);
@@ -95,7 +96,7 @@ namespace zamp {
 namespace {
 
 TEST_F(ScriptFixture, LoadMusicChoosesTheFileAndTheStartTimeThatStandsThen) {
-    EXPECT_EQ(run("starttime(30) loadmusic('first.ogg') starttime(12) loadmusic('tune.mod') starttime(40)"), 0);
+    EXPECT_EQ(run("starttime(30) loadmusic('first.ogg') starttime(12) loadmusic('tune.mod') starttime(40)"), ScriptRun::Finished);
     ASSERT_TRUE(s.show.music.has_value());
     EXPECT_EQ(s.show.music->path, "tune.mod") << "the last choice wins";
     EXPECT_EQ(s.show.music->startSeconds, 12.0f);

@@ -1,4 +1,5 @@
 // What a show keeps besides its layers: the script's render states and its warnings.
+#include "core/Error.h"
 #include "show/Show.h"
 #include "support/RecordingDevice.h"
 
@@ -10,9 +11,9 @@ namespace {
 TEST(ShowRenderStates, AFreshShowPutsTheDeviceBackToNoFogAndNoAmbientLight) {
     test::RecordingDevice device;
     Show foggy;
-    foggy.renderStates.set(D3DRS_FOGENABLE, 1);
-    foggy.renderStates.set(D3DRS_FOGEND, floatBits(500));
-    foggy.renderStates.set(D3DRS_AMBIENT, 0x00102030);
+    foggy.renderStates.set(ScriptRenderStates::State::FogEnable, 1);
+    foggy.renderStates.set(ScriptRenderStates::State::FogEnd, floatBits(500));
+    foggy.renderStates.set(ScriptRenderStates::State::Ambient, 0x00102030);
     foggy.renderStates.apply(device);
     EXPECT_EQ(device.renderState(D3DRS_FOGENABLE), 1u);
     EXPECT_EQ(device.renderState(D3DRS_AMBIENT), 0x00102030u);
@@ -21,8 +22,20 @@ TEST(ShowRenderStates, AFreshShowPutsTheDeviceBackToNoFogAndNoAmbientLight) {
     Show plain;
     plain.renderStates.apply(device);
     const DeviceState fresh;
-    for (D3DRENDERSTATETYPE state : ScriptRenderStates::kStates)
+    for (D3DRENDERSTATETYPE state : ScriptRenderStates::kDeviceStates)
         EXPECT_EQ(device.renderState(state), state == D3DRS_AMBIENT ? 0u : fresh.renderState(state)) << state;
+}
+
+TEST(ShowRenderStates, EachStateKeepsItsOwnSlotAndNoneOutsideTheListIsAccepted) {
+    ScriptRenderStates states;
+    for (std::size_t i = 0; i < ScriptRenderStates::kDeviceStates.size(); ++i)
+        states.set(ScriptRenderStates::State(i), DWORD(100 + i));
+    test::RecordingDevice device;
+    states.apply(device);
+    for (std::size_t i = 0; i < ScriptRenderStates::kDeviceStates.size(); ++i)
+        EXPECT_EQ(device.renderState(ScriptRenderStates::kDeviceStates[i]), 100 + i) << i;
+    EXPECT_THROW(states.set(ScriptRenderStates::State::Count, 1), Error);
+    EXPECT_THROW(states.get(ScriptRenderStates::State(250)), Error);
 }
 
 TEST(ShowWarnings, EachTextOnceInOrderAndEachNewOneHeardAtOnce) {

@@ -13,8 +13,8 @@ ScriptedShow::ScriptedShow(Device& d)
 
 ScriptedShow::~ScriptedShow() { script.reset(); }
 
-int ScriptedShow::run(const std::string& source) {
-    const int status = script->runString(source);
+ScriptRun ScriptedShow::run(const std::string& source) {
+    const ScriptRun status = script->runString(source);
     show.renderStates.apply(device);
     return status;
 }

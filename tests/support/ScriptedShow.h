@@ -18,7 +18,7 @@ public:
     ~ScriptedShow();
 
     // ScriptHost::runString's result; a script function's failure is thrown.
-    int run(const std::string& source);
+    ScriptRun run(const std::string& source);
     // The message of the failure that running `source` ends with (without the line that
     // says where), or "(no failure)".
     std::string failure(const std::string& source);
