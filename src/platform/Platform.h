@@ -1,6 +1,6 @@
 // What a platform back end provides: the checklist of a port. One back end is linked into a
-// program (src/platform/sdl with src/platform/audio on the desktop); only the application
-// calls these, and everything else is given the objects they make.
+// program (src/platform/sdl with src/platform/sdl_gl and src/platform/audio on the desktop);
+// only the application calls these, and everything else is given the objects they make.
 #pragma once
 
 #include "platform/Audio.h"

@@ -1,7 +1,9 @@
 #include "support/TestSupport.h"
 
 #include "platform/Platform.h"
+#include "platform/gl/GlWindowGraphics.h"
 #include "platform/sdl/SdlWindow.h"
+#include "platform/sdl_gl/SdlGlApi.h"
 
 #include <SDL2/SDL.h>
 
@@ -116,13 +118,13 @@ OffscreenGl::OffscreenGl(int width, int height) {
     options.windowed = true;
     options.backBufferWidth = width;
     options.backBufferHeight = height;
-    window_ = std::make_unique<SdlWindow>(options);
+    window_ = std::make_unique<SdlWindow>(options, SdlGlApi());
 }
 
 OffscreenGl::~OffscreenGl() = default;
 
 Device& OffscreenGl::device() { return window_->device(); }
-GlDevice& OffscreenGl::glDevice() { return window_->device(); }
+GlDevice& OffscreenGl::glDevice() { return static_cast<GlWindowGraphics&>(window_->graphics()).device(); }
 
 OffscreenContext::OffscreenContext(bool es) {
     SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");

@@ -1,8 +1,6 @@
 #include "platform/sdl/SdlWindow.h"
 
 #include "core/Error.h"
-#include "platform/Platform.h"
-#include "platform/gl/WindowDevice.h"
 
 #include <SDL2/SDL.h>
 
@@ -23,9 +21,8 @@ SdlWindow::VideoSubsystem::~VideoSubsystem() {
 }
 
 void SdlWindow::DestroyWindow::operator()(SDL_Window* window) const { SDL_DestroyWindow(window); }
-void SdlWindow::DeleteContext::operator()(void* context) const { SDL_GL_DeleteContext(context); }
 
-SdlWindow::SdlWindow(const WindowOptions& options) : video_(options.offscreen), offscreen_(options.offscreen) {
+SdlWindow::SdlWindow(const WindowOptions& options, const SdlGraphicsApi& api) : video_(options.offscreen), offscreen_(options.offscreen) {
     if (!video_.ok) throw Error(std::string("Direct3DCreate9() Failed. (") + SDL_GetError() + ")");
     // Without a display SDL falls back to drivers that show nothing: a window there would
     // play unseen. Asked for by name (SDL_VIDEODRIVER), they are the user's choice.
@@ -47,33 +44,17 @@ SdlWindow::SdlWindow(const WindowOptions& options) : video_(options.offscreen), 
     int windowWidth = options.windowed ? bbWidth : fullScreen ? mode.w : options.width;
     int windowHeight = options.windowed ? bbHeight : fullScreen ? mode.h : options.height;
 
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
+    Uint32 flags = api.prepareWindow() | SDL_WINDOW_HIDDEN;
     if (fullScreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
     window_.reset(SDL_CreateWindow(options.title.c_str(), 0, 0, windowWidth, windowHeight, flags));
     if (!window_) throw Error(std::string("pD3D->CreateDevice() Failed. (no window: ") + SDL_GetError() + ")");
-    context_.reset(SDL_GL_CreateContext(window_.get()));
-    if (!context_)
-        throw Error(std::string("pD3D->CreateDevice() Failed. (no OpenGL 3.3 context: ") + SDL_GetError() + ")");
-    SDL_GL_MakeCurrent(window_.get(), context_.get());
-    SDL_GL_SetSwapInterval(0); // present immediately, no wait for the vertical blank
-
-    GlDevice::PresentTarget target;
-    if (!options.offscreen) {
-        target.drawableSize = [this](int& w, int& h) { SDL_GL_GetDrawableSize(window_.get(), &w, &h); };
-        target.swap = [this] { SDL_GL_SwapWindow(window_.get()); };
-    }
-    device_ = openWindowDevice(bbWidth, bbHeight, std::move(target));
+    graphics_ = api.attach(window_.get(), bbWidth, bbHeight, options.offscreen);
     SDL_AddEventWatch(&SdlWindow::watchEvents, this);
     watching_ = true;
 }
 
 SdlWindow::~SdlWindow() {
     if (watching_) SDL_DelEventWatch(&SdlWindow::watchEvents, this);
-    device_.reset(); // its GL objects need the context
 }
 
 void SdlWindow::show() {
@@ -131,7 +112,5 @@ bool SdlWindow::escapeState() {
     escapePressed_ = false;
     return down || pressed;
 }
-
-std::unique_ptr<Window> openWindow(const WindowOptions& options) { return std::make_unique<SdlWindow>(options); }
 
 } // namespace zamp

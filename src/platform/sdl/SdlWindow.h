@@ -1,10 +1,10 @@
-// The player's window on SDL2 with an OpenGL 3.3 core context and the OpenGL device. Every
-// SDL and GL handle is owned from the moment it exists, so a constructor that fails half-way
-// releases what it had made.
+// The player's window on SDL2, its input, and the graphics a graphics API makes on it (the
+// OpenGL device through platform/sdl_gl). Every SDL handle is owned from the moment it exists,
+// so a constructor that fails half-way releases what it had made.
 #pragma once
 
 #include "platform/Window.h"
-#include "platform/gl/GlDevice.h"
+#include "platform/sdl/SdlGraphicsApi.h"
 
 #include <memory>
 
@@ -18,12 +18,14 @@ public:
     // Throws "Direct3DCreate9() Failed." when video does not start, "GetAdapterDisplayMode()
     // Failed." without a desktop mode and "pD3D->CreateDevice() Failed." (with the reason)
     // when the window, its context or the device cannot be made. The window starts hidden.
-    explicit SdlWindow(const WindowOptions& options);
+    SdlWindow(const WindowOptions& options, const SdlGraphicsApi& api);
     ~SdlWindow() override;
     SdlWindow(const SdlWindow&) = delete;
     SdlWindow& operator=(const SdlWindow&) = delete;
 
-    GlDevice& device() override { return *device_; }
+    Device& device() override { return graphics_->device(); }
+    // What the graphics API made on the window (for code that knows which API it asked for).
+    WindowGraphics& graphics() { return *graphics_; }
     void show() override;
     bool pollEvent(WindowEvent& event) override;
     bool escapeState() override;
@@ -44,15 +46,11 @@ private:
     struct DestroyWindow {
         void operator()(SDL_Window* window) const;
     };
-    struct DeleteContext {
-        void operator()(void* context) const;
-    };
 
     // Declared in the order they are made, so they are released in the reverse one.
     VideoSubsystem video_;
     std::unique_ptr<SDL_Window, DestroyWindow> window_;
-    std::unique_ptr<void, DeleteContext> context_;
-    std::unique_ptr<GlDevice> device_;
+    std::unique_ptr<WindowGraphics> graphics_;
     bool offscreen_;
     bool watching_ = false;
     bool escapePressed_ = false;

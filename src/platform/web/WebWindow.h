@@ -1,10 +1,10 @@
-// The player's window in a browser: a WebGL2 context on the page's canvas (#canvas) with the
-// OpenGL device, and Esc from the keyboard. The browser delivers input through callbacks and
+// The player's window in a browser: the page's canvas (#canvas) with the graphics made on it
+// (WebGL2 and the OpenGL device, WebGlGraphics.h), and Esc from the keyboard. The browser delivers input through callbacks and
 // calls the frame function itself, so no event ever waits in a queue here.
 #pragma once
 
 #include "platform/Window.h"
-#include "platform/gl/GlDevice.h"
+#include "platform/WindowGraphics.h"
 
 #include <memory>
 
@@ -20,7 +20,7 @@ public:
     WebWindow(const WebWindow&) = delete;
     WebWindow& operator=(const WebWindow&) = delete;
 
-    GlDevice& device() override { return *device_; }
+    Device& device() override { return graphics_->device(); }
     void show() override;
     bool pollEvent(WindowEvent& event) override;
     bool escapeState() override;
@@ -34,13 +34,6 @@ public:
     };
 
 private:
-    struct Context {
-        explicit Context(int handle) : handle(handle) {}
-        ~Context();
-        Context(const Context&) = delete;
-        Context& operator=(const Context&) = delete;
-        int handle;
-    };
     struct KeyWatch {
         explicit KeyWatch(EscapeKey& escape);
         ~KeyWatch();
@@ -50,8 +43,7 @@ private:
 
     // Declared in the order they are made, so they are released in the reverse one.
     EscapeKey escape_;
-    std::unique_ptr<Context> context_;
-    std::unique_ptr<GlDevice> device_;
+    std::unique_ptr<WindowGraphics> graphics_;
     std::unique_ptr<KeyWatch> keys_;
 };
 
