@@ -1,11 +1,13 @@
-// zamp against the raw OpenGL baseline on the draw-count scene (bench/draws), side by side:
+// zamp against the raw OpenGL baseline on a draw-count scene (bench/draws), side by side:
 // process CPU time and wall time per frame with nothing on screen (the camera looks away)
 // and with the frame full, at 1, 2, 4 and 8 layers of 200 draws, in interleaved rounds
 // (median over rounds), with the per-draw and per-vertex slopes of a straight-line fit.
 // First it draws one frame with both and counts the pixels that differ.
 //
-//   frame_compare --zamp EXE --baseline EXE --siv FILE [--rounds N] [--json FILE]
+//   frame_compare --zamp EXE --baseline EXE --siv FILE [--texture PNG] [--rounds N] [--json FILE]
 //
+// A scene whose materials name a texture (bench/draws/mixed.lua: data/checker.png) needs the
+// picture: --texture puts it in each show's data folder and gives it to the baseline.
 // CPU time is the whole process's, the renderer's threads included, so a busy machine
 // shifts it less than wall time. zamp runs with its culling off (ZAMP_NO_CULLING=1): with
 // the camera looking away it would otherwise skip every draw, and the comparison is of the
@@ -39,7 +41,7 @@ struct View {
 constexpr View kViews[] = {{"nothing on screen", 1, 96}, {"full frame", 0, 24}};
 
 struct Options {
-    std::string zamp, baseline, siv, json;
+    std::string zamp, baseline, siv, json, texture;
     int rounds = 5;
 };
 
@@ -66,10 +68,12 @@ double figure(const std::string& out, const std::string& label) {
     return std::strtod(out.c_str() + at + label.size(), nullptr);
 }
 
-std::string showFolder(const fs::path& root, const std::string& siv, int layers, int camera) {
+std::string showFolder(const fs::path& root, const Options& o, int layers, int camera) {
     fs::path dir = root / ("layers" + std::to_string(layers) + "-camera" + std::to_string(camera));
     fs::create_directories(dir / "data");
-    fs::copy_file(siv, dir / "data" / "draws.siv", fs::copy_options::overwrite_existing);
+    fs::copy_file(o.siv, dir / "data" / "draws.siv", fs::copy_options::overwrite_existing);
+    if (!o.texture.empty())
+        fs::copy_file(o.texture, dir / "data" / fs::path(o.texture).filename(), fs::copy_options::overwrite_existing);
     std::ofstream script(dir / "data" / "script.lua");
     script << "loadsiv(\"data/draws.siv\", \"draws\")\n"
               "enablefog()\nsetfogrange(30, 120)\nsetambientcolor(30, 30, 40)\n"
@@ -105,17 +109,19 @@ struct Series {
     }
 };
 
+std::string textureOption(const Options& o) { return o.texture.empty() ? "" : " --texture " + quote(o.texture); }
+
 Timing parseTiming(const std::string& out) {
     return {figure(out, "process cpu ms/frame mean "), figure(out, ", ms/frame mean ")};
 }
 
 std::string pictureCheck(const Options& o, const fs::path& root) {
-    const std::string show = showFolder(root, o.siv, 8, 0);
+    const std::string show = showFolder(root, o, 8, 0);
     const fs::path zampDir = root / "picture-zamp", rawPng = root / "picture-raw.png";
     run("cd " + quote(show) + " && " + quote(o.zamp) + " --render " + quote(zampDir.string()) + " --at " +
         std::to_string(kPictureTime) + " .");
-    run(quote(o.baseline) + " --layers 8 --camera 0 --offset " + std::to_string(kLayerOffset) + " --png " +
-        quote(rawPng.string()) + " --at " + std::to_string(kPictureTime) + " " + quote(o.siv));
+    run("cd " + quote(show) + " && " + quote(o.baseline) + " --layers 8 --camera 0 --offset " + std::to_string(kLayerOffset) + textureOption(o) +
+        " --png " + quote(rawPng.string()) + " --at " + std::to_string(kPictureTime) + " " + quote(o.siv));
     auto files = zamp::openImageFiles();
     auto a = files->read((zampDir / "frame_000000.png").string()), b = files->read(rawPng.string());
     if (!a || !b || a->width != b->width || a->height != b->height) return "the pictures cannot be compared";
@@ -143,6 +149,7 @@ Options parse(int argc, char** argv) {
         else if (a == "--baseline") o.baseline = v;
         else if (a == "--siv") o.siv = v;
         else if (a == "--json") o.json = v;
+        else if (a == "--texture") o.texture = v;
         else if (a == "--rounds") o.rounds = std::max(1, std::atoi(v.c_str()));
         else throw std::runtime_error("unknown option " + a);
     }
@@ -150,6 +157,7 @@ Options parse(int argc, char** argv) {
     o.zamp = fs::absolute(o.zamp).string();
     o.baseline = fs::absolute(o.baseline).string();
     o.siv = fs::absolute(o.siv).string();
+    if (!o.texture.empty()) o.texture = fs::absolute(o.texture).string();
     return o;
 }
 
@@ -178,12 +186,13 @@ int main(int argc, char** argv) try {
             for (int c = 0; c < 4; ++c) {
                 const int layers = kLayerCounts[c];
                 const int frames = std::max(4, kViews[v].framesAtOneLayer / layers);
-                const std::string show = showFolder(root.path, o.siv, layers, kViews[v].camera);
+                const std::string show = showFolder(root.path, o, layers, kViews[v].camera);
                 zamp.runs[v][c].push_back(parseTiming(
                     run("ZAMP_NO_CULLING=1 " + quote(o.zamp) + " --bench " + std::to_string(frames) + " " + quote(show))));
-                const std::string out = run(quote(o.baseline) + " --layers " + std::to_string(layers) + " --camera " +
+                // In the show's folder, where the scene's texture names lead.
+                const std::string out = run("cd " + quote(show) + " && " + quote(o.baseline) + " --layers " + std::to_string(layers) + " --camera " +
                                             std::to_string(kViews[v].camera) + " --offset " +
-                                            std::to_string(kLayerOffset) + " --end " + std::to_string(kEndTime) +
+                                            std::to_string(kLayerOffset) + textureOption(o) + " --end " + std::to_string(kEndTime) +
                                             " --frames " + std::to_string(frames) + " " + quote(o.siv));
                 raw.runs[v][c].push_back(parseTiming(out));
                 if (renderer.empty()) {

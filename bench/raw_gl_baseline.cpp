@@ -1,11 +1,14 @@
 // The floor zamp's frames are measured against: a plain OpenGL 3.3 program that draws the
-// draw-count scene (bench/draws) as zamp's script for it does, layer by layer, with the same
+// draw-count scenes (bench/draws) as zamp's script for them does, layer by layer, with the same
 // vertex and index buffers (loaded and optimised by zamp's own loader), the same number of
-// draw calls, one shader written for exactly this state and, per draw, one uniform update
-// holding only what the picture needs (the world-view and normal matrices and, when it
-// changed, the material). Nothing of zamp's device is used.
+// draw calls, a shader written for exactly each state (lit, or lit and textured) and, per
+// draw, one uniform update holding only what the picture needs (the world-view and normal
+// matrices and, when it changed for that program, the material); a program switch where the
+// next mesh's state differs and a cull-face switch where its sidedness does. Textured meshes
+// all read the picture given with --texture, bound once. Nothing of zamp's device is used.
 //
-//   raw_gl_baseline --layers L --camera C --offset S --end E --frames N [--png FILE --at T] SIV
+//   raw_gl_baseline --layers L --camera C --offset S --end E --frames N [--texture PNG]
+//                   [--png FILE --at T] SIV
 //
 // Draws N timed frames at the times zamp --bench N draws (start 0, end E) after one frame
 // that warms up, and prints the same timing lines; with --png it writes the frame at T.
@@ -30,6 +33,7 @@
 #include <ctime>
 #include <memory>
 #include <numeric>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -52,11 +56,14 @@ constexpr float kAspect = 1.3333334f;
 const char* const kVertexShader = R"(#version 330 core
 layout(location = 0) in vec3 inPosition;
 layout(location = 1) in vec3 inNormal;
+layout(location = 2) in vec2 inUv;
 uniform vec4 draw[10];
 uniform vec4 layer[17];
 out vec4 vDiffuse;
 out float vFog;
+out vec2 vUv;
 void main() {
+    vUv = inUv;
     vec4 P = mat4(draw[0], draw[1], draw[2], draw[3]) * vec4(inPosition, 1.0);
     vec3 p = P.xyz;
     vec3 N = mat3(draw[4].xyz, draw[5].xyz, draw[6].xyz) * inNormal;
@@ -100,6 +107,7 @@ const char* const kFragmentShader = R"(#version 330 core
 uniform vec4 layer[17];
 in vec4 vDiffuse;
 in float vFog;
+in vec2 vUv;
 out vec4 fragColor;
 void main() {
     float a = clamp(vDiffuse.a, 0.0, 1.0);
@@ -108,10 +116,27 @@ void main() {
 }
 )";
 
+// Texture stage 0 as zamp's scene layer sets it for a textured mesh: the texture times the lit
+// colour, the texture's alpha.
+const char* const kTexturedFragmentShader = R"(#version 330 core
+uniform vec4 layer[17];
+uniform sampler2D picture;
+in vec4 vDiffuse;
+in float vFog;
+in vec2 vUv;
+out vec4 fragColor;
+void main() {
+    vec4 t = texture(picture, vUv);
+    float a = t.a;
+    if (floor(a * 255.0 + 0.5) < layer[7].x) discard;
+    fragColor = vec4(mix(layer[5].rgb, clamp(t.rgb * clamp(vDiffuse.rgb, 0.0, 1.0), 0.0, 1.0), vFog), a);
+}
+)";
+
 struct Options {
     int layers = 1, camera = 0, frames = 10;
     float offset = 0, end = 20, at = 0;
-    std::string png, siv;
+    std::string png, siv, texture;
 };
 
 Options parse(int argc, char** argv) {
@@ -128,6 +153,7 @@ Options parse(int argc, char** argv) {
         else if (a == "--offset") o.offset = std::stof(value());
         else if (a == "--end") o.end = std::stof(value());
         else if (a == "--png") o.png = value();
+        else if (a == "--texture") o.texture = value();
         else if (a == "--at") o.at = std::stof(value());
         else if (o.siv.empty()) o.siv = a;
         else throw std::runtime_error("unexpected argument " + a);
@@ -161,6 +187,28 @@ Vec3 directionInView(const Vec3& d, const Matrix& m) {
     return len > 0 ? Vec3{v.x / len, v.y / len, v.z / len} : v;
 }
 
+// One shader program with the locations of its two uniform arrays.
+struct Program {
+    gl::ProgramName name;
+    GLint draw = -1, layer = -1;
+};
+
+Program link(const char* vertexSource, const char* fragmentSource) {
+    const gl::ShaderName vs = compile(GL_VERTEX_SHADER, vertexSource);
+    const gl::ShaderName fs = compile(GL_FRAGMENT_SHADER, fragmentSource);
+    Program p;
+    p.name = gl::ProgramName(glCreateProgram());
+    glAttachShader(p.name.get(), vs.get());
+    glAttachShader(p.name.get(), fs.get());
+    glLinkProgram(p.name.get());
+    GLint ok = 0;
+    glGetProgramiv(p.name.get(), GL_LINK_STATUS, &ok);
+    if (!ok) throw std::runtime_error("a program does not link");
+    p.draw = glGetUniformLocation(p.name.get(), "draw");
+    p.layer = glGetUniformLocation(p.name.get(), "layer");
+    return p;
+}
+
 struct GpuMesh {
     gl::VertexArrayName vao;
     gl::BufferName vertices, indices;
@@ -171,19 +219,22 @@ struct GpuMesh {
 
 class Baseline {
 public:
-    Baseline(const Options& o, const Scene& scene) : options_(o), scene_(scene) {
+    Baseline(const Options& o, const Scene& scene, const ArgbImage* picture) : options_(o), scene_(scene) {
         if (scene.lights.size() != 3 || scene.lights[0].light.type != D3DLIGHT_DIRECTIONAL ||
             scene.lights[1].light.type != D3DLIGHT_POINT || scene.lights[2].light.type != D3DLIGHT_SPOT)
             throw std::runtime_error("the shader is written for a directional, a point and a spot light");
-        const gl::ShaderName vs = compile(GL_VERTEX_SHADER, kVertexShader);
-        const gl::ShaderName fs = compile(GL_FRAGMENT_SHADER, kFragmentShader);
-        program_ = gl::ProgramName(glCreateProgram());
-        glAttachShader(program_.get(), vs.get());
-        glAttachShader(program_.get(), fs.get());
-        glLinkProgram(program_.get());
-        glUseProgram(program_.get());
-        drawLocation_ = glGetUniformLocation(program_.get(), "draw");
-        layerLocation_ = glGetUniformLocation(program_.get(), "layer");
+        programs_[0] = link(kVertexShader, kFragmentShader);
+        programs_[1] = link(kVertexShader, kTexturedFragmentShader);
+        glUseProgram(programs_[0].name.get());
+        if (picture) {
+            // As zamp keeps a picture: rows top first, BGRA bytes, point sampling of level 0.
+            picture_ = gl::makeTexture();
+            glBindTexture(GL_TEXTURE_2D, picture_.get());
+            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+            glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, picture->width, picture->height, 0, GL_BGRA, GL_UNSIGNED_BYTE,
+                         picture->pixels.data());
+        }
 
         // The target zamp draws into: RGB colour and a 16-bit depth buffer.
         color_ = gl::makeTexture();
@@ -198,7 +249,10 @@ public:
         glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth_.get());
         glViewport(0, 0, kWidth, kHeight);
 
-        for (const auto& m : scene.meshes) meshes_.push_back(upload(*m));
+        for (const auto& m : scene.meshes) {
+            if (m->hasTexture && !picture) throw std::runtime_error("the scene has textured meshes: give --texture");
+            meshes_.push_back(upload(*m));
+        }
 
         // The state every layer of the script draws with, set once.
         glFrontFace(GL_CCW);
@@ -210,6 +264,7 @@ public:
         glCullFace(GL_BACK);
         glClearColor(0, 0, 0, 1);
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        if (picture_.get() != 0) glBindTexture(GL_TEXTURE_2D, picture_.get()); // unit 0, for the whole run
     }
 
     long frame(float t) {
@@ -224,9 +279,9 @@ public:
             const float st = t + float(layer) * options_.offset;
             glClear(GL_DEPTH_BUFFER_BIT);
             const Matrix view = cameraView(camera, st);
-            setLayerUniforms(view, cameraProjection(camera, st, kAspect));
-            calls += 2;
-            const Material* uploaded = nullptr;
+            calls += 1 + setLayerUniforms(view, cameraProjection(camera, st, kAspect));
+            // The material each program last received.
+            const Material* uploadedTo[2] = {nullptr, nullptr};
             for (const GpuMesh& mesh : meshes_) {
                 const SceneMesh& m = *mesh.source;
                 if (m.twoSided == culling) {
@@ -234,6 +289,13 @@ public:
                     culling ? glEnable(GL_CULL_FACE) : glDisable(GL_CULL_FACE);
                     ++calls;
                 }
+                const int shape = m.hasTexture ? 1 : 0;
+                if (shape != current_) {
+                    glUseProgram(programs_[shape].name.get());
+                    current_ = shape;
+                    ++calls;
+                }
+                const Material*& uploaded = uploadedTo[shape];
                 const Matrix worldView = matrixMultiply(meshWorldMatrix(m, st), view);
                 float draw[40];
                 putRows(draw, worldView, 4);
@@ -246,7 +308,7 @@ public:
                     uploaded = &m.material;
                     count = 10;
                 }
-                glUniform4fv(drawLocation_, count, draw);
+                glUniform4fv(programs_[shape].draw, count, draw);
                 glBindVertexArray(mesh.vao.get());
                 glDrawElements(GL_TRIANGLES, mesh.count, mesh.type, nullptr);
                 calls += 3;
@@ -289,12 +351,18 @@ private:
         glEnableVertexAttribArray(1);
         glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, sizeof(MeshVertex),
                               reinterpret_cast<void*>(offsetof(MeshVertex, normal)));
+        if (m.hasTexture) {
+            glEnableVertexAttribArray(2);
+            glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, sizeof(MeshVertex),
+                                  reinterpret_cast<void*>(offsetof(MeshVertex, u)));
+        }
         return g;
     }
 
     // What the script's fog (grey, 30 to 120), ambient colour (30, 30, 40) and the scene
-    // layer's alpha test (reference 1) give, with the scene's lights moved into camera space.
-    void setLayerUniforms(const Matrix& view, const Matrix& projection) {
+    // layer's alpha test (reference 1) give, with the scene's lights moved into camera space,
+    // for every program the scene uses. Returns the GL calls it made.
+    long setLayerUniforms(const Matrix& view, const Matrix& projection) {
         float u[17 * 4] = {};
         putRows(u, projection, 4);
         putColour(u + 16, colorValue(0x001E1E28));
@@ -318,16 +386,25 @@ private:
         d = directionInView(spot.direction, view);
         u[60] = d.x, u[61] = d.y, u[62] = d.z, u[63] = spot.falloff;
         u[64] = spot.attenuation0, u[65] = spot.attenuation1, u[66] = spot.attenuation2;
-        glUniform4fv(layerLocation_, 17, u);
+        if (picture_.get() == 0) {
+            glUniform4fv(programs_[0].layer, 17, u);
+            return 1;
+        }
+        for (int shape : {1 - current_, current_}) {
+            glUseProgram(programs_[shape].name.get());
+            glUniform4fv(programs_[shape].layer, 17, u);
+        }
+        return 4;
     }
 
     const Options& options_;
     const Scene& scene_;
-    gl::ProgramName program_;
+    Program programs_[2]; // lit; lit and textured
+    int current_ = 0;     // the program in use
+    gl::TextureName picture_;
     gl::TextureName color_;
     gl::RenderbufferName depth_;
     gl::FramebufferName framebuffer_;
-    GLint drawLocation_ = -1, layerLocation_ = -1;
     std::vector<GpuMesh> meshes_;
 };
 
@@ -368,7 +445,12 @@ int main(int argc, char** argv) try {
     if (!context) throw std::runtime_error(SDL_GetError());
 
     {
-        Baseline baseline(options, scene);
+        std::optional<ArgbImage> picture;
+        if (!options.texture.empty()) {
+            picture = imageFiles->read(options.texture);
+            if (!picture) throw std::runtime_error(options.texture + " cannot be read");
+        }
+        Baseline baseline(options, scene, picture ? &*picture : nullptr);
         if (!options.png.empty()) {
             baseline.frame(options.at);
             RgbImage image{kWidth, kHeight, {}};
