@@ -1,5 +1,7 @@
 #include "gfx/DeviceState.h"
 
+#include "gfx/StateTable.h"
+
 #include <algorithm>
 
 namespace zamp {
@@ -17,48 +19,10 @@ Light defaultLight() {
 } // namespace
 
 DeviceState::DeviceState() {
-    auto set = [this](D3DRENDERSTATETYPE s, DWORD v) { renderStates_[s] = v; };
-    set(D3DRS_ZENABLE, 1);
-    set(D3DRS_FILLMODE, 3);
-    set(D3DRS_SHADEMODE, 2);
-    set(D3DRS_ZWRITEENABLE, 1);
-    set(D3DRS_ALPHATESTENABLE, 0);
-    set(D3DRS_SRCBLEND, D3DBLEND_ONE);
-    set(D3DRS_DESTBLEND, D3DBLEND_ZERO);
-    set(D3DRS_CULLMODE, D3DCULL_CCW);
-    set(D3DRS_ZFUNC, D3DCMP_LESSEQUAL);
-    set(D3DRS_ALPHAREF, 0);
-    set(D3DRS_ALPHAFUNC, D3DCMP_ALWAYS);
-    set(D3DRS_FOGSTART, floatBits(0.0f));
-    set(D3DRS_FOGEND, floatBits(1.0f));
-    set(D3DRS_FOGDENSITY, floatBits(1.0f));
-    set(D3DRS_TEXTUREFACTOR, 0xFFFFFFFF);
-    set(D3DRS_CLIPPING, 1);
-    set(D3DRS_LIGHTING, 1);
-    set(D3DRS_AMBIENT, 0);
-    set(D3DRS_COLORVERTEX, 1);
-    set(D3DRS_LOCALVIEWER, 1);
-    set(D3DRS_DIFFUSEMATERIALSOURCE, 1);
-    set(D3DRS_SPECULARMATERIALSOURCE, 2);
-    set(D3DRS_COLORWRITEENABLE, 0xF);
-    set(D3DRS_BLENDOP, 1);
-    set(D3DRS_BLENDFACTOR, 0xFFFFFFFF);
-
+    for (const RenderStateRow& row : kRenderStates) renderStates_[row.state] = row.defaultValue;
     world_ = view_ = projection_ = Matrix::identity();
-
-    for (DWORD stage = 0; stage < kTextureStageCount; ++stage) {
-        auto& s = stageStates_[stage];
-        s[D3DTSS_COLOROP] = stage == 0 ? D3DTOP_MODULATE : D3DTOP_DISABLE;
-        s[D3DTSS_COLORARG1] = D3DTA_TEXTURE;
-        s[D3DTSS_COLORARG2] = D3DTA_CURRENT;
-        s[D3DTSS_ALPHAOP] = stage == 0 ? D3DTOP_SELECTARG1 : D3DTOP_DISABLE;
-        s[D3DTSS_ALPHAARG1] = D3DTA_TEXTURE;
-        s[D3DTSS_ALPHAARG2] = D3DTA_CURRENT;
-        s[D3DTSS_TEXCOORDINDEX] = stage;
-        s[D3DTSS_COLORARG0] = D3DTA_CURRENT;
-        s[D3DTSS_ALPHAARG0] = D3DTA_CURRENT;
-        s[D3DTSS_RESULTARG] = D3DTA_CURRENT;
-    }
+    for (DWORD stage = 0; stage < kTextureStageCount; ++stage)
+        for (const StageStateRow& row : kStageStates) stageStates_[stage][row.type] = stageStateDefault(row, stage);
 }
 
 void DeviceState::setRenderState(D3DRENDERSTATETYPE state, DWORD value) {

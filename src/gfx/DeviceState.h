@@ -1,6 +1,6 @@
-// The Direct3D state a device holds, with Direct3D 9's defaults on a new device. Both the
-// OpenGL device and the tests' recording device keep one; the OpenGL device turns it into
-// GL state and shader inputs only when it draws.
+// The Direct3D state a device holds, with Direct3D 9's defaults on a new device (from the
+// state table, StateTable.h). Both the OpenGL device and the tests' recording device keep
+// one; the OpenGL device turns it into GL state and shader inputs only when it draws.
 #pragma once
 
 #include "gfx/D3DTypes.h"

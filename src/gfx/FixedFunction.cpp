@@ -59,13 +59,15 @@ int putActiveLights(const DeviceState& s, FixedFunctionLight (&out)[kMaxActiveLi
         put(b.specular, l.specular);
         put(b.ambient, l.ambient);
         Vec4 p = transformPoint(l.position, view);
-        b.position[0] = p.r, b.position[1] = p.g, b.position[2] = p.b, b.position[3] = float(l.type);
+        b.position[0] = p.r, b.position[1] = p.g, b.position[2] = p.b;
+        b.type = float(l.type);
         Vec3 d = transformDirection(l.direction, view);
         float len = std::sqrt(d.x * d.x + d.y * d.y + d.z * d.z);
         if (len > 0) d = {d.x / len, d.y / len, d.z / len};
-        b.direction[0] = d.x, b.direction[1] = d.y, b.direction[2] = d.z, b.direction[3] = l.range;
+        b.direction[0] = d.x, b.direction[1] = d.y, b.direction[2] = d.z;
+        b.range = l.range;
         b.attenuation[0] = l.attenuation0, b.attenuation[1] = l.attenuation1, b.attenuation[2] = l.attenuation2;
-        b.attenuation[3] = l.falloff;
+        b.falloff = l.falloff;
         b.spot[0] = std::cos(l.theta / 2), b.spot[1] = std::cos(l.phi / 2);
     }
     return count;
@@ -83,8 +85,8 @@ void putFixedFunctionConstants(const DeviceState& s, int targetWidth, int target
     constexpr float k = 63.0f / 64.0f;
     out.pixelShift[0] = targetWidth > 0 ? k / targetWidth : 0;
     out.pixelShift[1] = targetHeight > 0 ? -k / targetHeight : 0;
-    out.pixelShift[2] = 0;
-    out.pixelShift[3] = float(s.renderState(D3DRS_ALPHAREF) & 0xFF);
+    out.spare = 0;
+    out.alphaReference = float(s.renderState(D3DRS_ALPHAREF) & 0xFF);
     put(out.textureFactor, colorValue(s.renderState(D3DRS_TEXTUREFACTOR)));
 }
 
@@ -111,47 +113,12 @@ void putDrawMaterial(const Material& m, FixedFunctionDraw& out) {
     out.rows[11][1] = out.rows[11][2] = out.rows[11][3] = 0;
 }
 
-unsigned fixedFunctionInputsOfRenderState(D3DRENDERSTATETYPE state) {
-    switch (state) {
-    case D3DRS_LIGHTING: return kShapeInput | kFrameInput; // the frame holds lights only with lighting
-    case D3DRS_SPECULARENABLE:
-    case D3DRS_LOCALVIEWER:
-    case D3DRS_FOGENABLE:
-    case D3DRS_FOGTABLEMODE:
-    case D3DRS_FOGVERTEXMODE:
-    case D3DRS_RANGEFOGENABLE:
-    case D3DRS_ALPHATESTENABLE:
-    case D3DRS_ALPHAFUNC: return kShapeInput;
-    case D3DRS_AMBIENT:
-    case D3DRS_FOGCOLOR:
-    case D3DRS_FOGSTART:
-    case D3DRS_FOGEND:
-    case D3DRS_FOGDENSITY:
-    case D3DRS_ALPHAREF:
-    case D3DRS_TEXTUREFACTOR: return kFrameInput;
-    default: return 0;
-    }
-}
-
 unsigned fixedFunctionInputsOfTransform(DWORD type) {
     switch (type) {
     case D3DTS_WORLD: return kMatricesInput;
     case D3DTS_VIEW: return kMatricesInput | kFrameInput; // the lights are in camera space
     case D3DTS_PROJECTION: return kFrameInput;
     default: return 0; // world matrices 257 and up are never drawn with
-    }
-}
-
-unsigned fixedFunctionInputsOfStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type) {
-    if (stage != 0) return 0;
-    switch (type) {
-    case D3DTSS_COLOROP:
-    case D3DTSS_COLORARG1:
-    case D3DTSS_COLORARG2:
-    case D3DTSS_ALPHAOP:
-    case D3DTSS_ALPHAARG1:
-    case D3DTSS_ALPHAARG2: return kShapeInput;
-    default: return 0;
     }
 }
 

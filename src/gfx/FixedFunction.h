@@ -6,6 +6,7 @@
 #pragma once
 
 #include "gfx/DeviceState.h"
+#include "gfx/StateTable.h"
 
 namespace zamp {
 
@@ -14,22 +15,30 @@ struct FixedFunctionLight {
     float diffuse[4];
     float specular[4];
     float ambient[4];
-    float position[4];    // camera space xyz, type
-    float direction[4];   // camera space xyz (normalised), range
-    float attenuation[4]; // a0, a1, a2, falloff
+    // Four vec4 in the blocks, each a vector and a number (a vec3 and a float in std140).
+    float position[3]; // camera space
+    float type;        // a D3DLIGHTTYPE
+    float direction[3]; // camera space, normalised
+    float range;
+    float attenuation[3]; // a0, a1, a2
+    float falloff;        // the spot light's exponent between the cones
     float spot[4];        // cos(theta/2), cos(phi/2)
 };
 static_assert(sizeof(FixedFunctionLight) == 7 * 16);
 
-// The values a scene layer sets once, five vec4 in a row in both the frame block and the
-// generic block.
+// The values a scene layer sets once, five vec4 in a row in the frame block (and in the
+// tests' generic reference block).
 struct FixedFunctionConstants {
     float globalAmbient[4];
     float fogColor[4];
-    float fogParams[4];  // start, end, density, unused
-    float pixelShift[4]; // x and y shift per unit of clip w, (the generic block's specular power), alpha reference 0..255
+    float fogParams[4]; // start, end, density, unused
+    // One vec4 in the blocks (a vec2 and two floats in std140).
+    float pixelShift[2];  // x and y shift per unit of clip w
+    float spare;          // 0; the generic reference block keeps its specular power here
+    float alphaReference; // 0..255
     float textureFactor[4];
 };
+static_assert(sizeof(FixedFunctionConstants) == 5 * 16);
 void putFixedFunctionConstants(const DeviceState& state, int targetWidth, int targetHeight, FixedFunctionConstants& out);
 
 // Mirrors the std140 uniform block FixedFunctionFrame: only vec4 and mat4 members.
@@ -56,16 +65,9 @@ void putDrawMatrices(const DeviceState& state, FixedFunctionDraw& out);
 // Rows 7-11: diffuse, ambient, specular, emissive, (power, 0, 0, 0).
 void putDrawMaterial(const Material& material, FixedFunctionDraw& out);
 
-// Which derived inputs a state change makes stale; a device redoes only those.
-enum FixedFunctionInput : unsigned {
-    kShapeInput = 1,    // the program
-    kFrameInput = 2,    // the frame block
-    kMatricesInput = 4, // draw rows 0-6
-    kMaterialInput = 8, // draw rows 7-11
-};
-unsigned fixedFunctionInputsOfRenderState(D3DRENDERSTATETYPE state);
+// Which derived inputs a change of a transform makes stale (render states and texture stage
+// states: their rows in StateTable.h).
 unsigned fixedFunctionInputsOfTransform(DWORD type);
-unsigned fixedFunctionInputsOfStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type);
 
 // Stage 0 colour and alpha operations as the draw will run them: an operation that reads an
 // unbound texture through an argument it uses selects the current (diffuse) colour instead.

@@ -1,5 +1,6 @@
 // The state a new device starts with and the lights it accepts, as Direct3D 9 has them.
 #include "gfx/DeviceState.h"
+#include "gfx/StateTable.h"
 
 #include <gtest/gtest.h>
 
@@ -51,7 +52,12 @@ TEST(DeviceState, EveryRenderStateStartsAtDirect3DsDefault) {
         {D3DRS_SEPARATEALPHABLENDENABLE, 0},
     };
     const DeviceState s;
-    for (const Case& c : cases) EXPECT_EQ(s.renderState(c.state), c.value) << "render state " << c.state;
+    for (const Case& c : cases) {
+        EXPECT_EQ(s.renderState(c.state), c.value) << "render state " << c.state;
+        EXPECT_EQ(renderStateRow(c.state).state, c.state) << "render state " << c.state << " has a row";
+    }
+    // Every row of the state table is one of the states above.
+    EXPECT_EQ(std::size(kRenderStates), std::size(cases));
     for (DWORD t : {DWORD(D3DTS_WORLD), DWORD(D3DTS_VIEW), DWORD(D3DTS_PROJECTION)})
         EXPECT_EQ(s.transform(t), Matrix::identity()) << "transform " << t;
 }

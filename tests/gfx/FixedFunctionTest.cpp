@@ -1,7 +1,8 @@
 // The mapping from device state to shader inputs, without a GPU.
 #include "gfx/FixedFunctionShape.h"
 #include "gfx/D3DXMath.h"
-#include "gfx/GenericFixedFunctionBlock.h"
+#include "gfx/StateTable.h"
+#include "support/GenericFixedFunctionBlock.h"
 
 #include <gtest/gtest.h>
 
@@ -102,15 +103,15 @@ TEST(FixedFunction, FrameBlockHoldsEnabledLightsInCameraSpace) {
     FixedFunctionFrame f;
     buildFixedFunctionFrame(s, 640, 480, f);
     EXPECT_FLOAT_EQ(f.lights[0].position[0], 6);
-    EXPECT_FLOAT_EQ(f.lights[0].position[3], float(D3DLIGHT_SPOT));
+    EXPECT_FLOAT_EQ(f.lights[0].type, float(D3DLIGHT_SPOT));
     EXPECT_FLOAT_EQ(f.lights[0].direction[2], 1);
-    EXPECT_FLOAT_EQ(f.lights[0].direction[3], 100);
+    EXPECT_FLOAT_EQ(f.lights[0].range, 100);
     EXPECT_FLOAT_EQ(f.lights[0].spot[0], std::cos(0.5f));
     EXPECT_FLOAT_EQ(f.lights[0].spot[1], std::cos(1.0f));
     EXPECT_FLOAT_EQ(f.lights[1].diffuse[0], 0); // one light only
     EXPECT_FLOAT_EQ(f.constants.pixelShift[0], 63.0f / 64 / 640);
     EXPECT_FLOAT_EQ(f.constants.pixelShift[1], -63.0f / 64 / 480);
-    EXPECT_FLOAT_EQ(f.constants.pixelShift[3], 0x81);
+    EXPECT_FLOAT_EQ(f.constants.alphaReference, 0x81);
     // Without lighting the block carries no lights.
     s.setRenderState(D3DRS_LIGHTING, 0);
     buildFixedFunctionFrame(s, 640, 480, f);
@@ -256,7 +257,7 @@ TEST(FixedFunction, ShapeKeysTellEveryFieldApart) {
 }
 
 // Whatever a state change alters among the derived inputs (shape, frame block, matrix and
-// material rows), the device is told to redo: the classification misses no dependency.
+// material rows), the device is told to redo: the state table's rows miss no dependency.
 TEST(FixedFunction, StateChangesMarkEveryInputTheyAlter) {
     struct Change {
         std::string name;
@@ -264,26 +265,23 @@ TEST(FixedFunction, StateChangesMarkEveryInputTheyAlter) {
         std::function<void(DeviceState&)> apply;
     };
     std::vector<Change> changes;
-    const D3DRENDERSTATETYPE states[] = {
-        D3DRS_ZENABLE,         D3DRS_ALPHATESTENABLE, D3DRS_SRCBLEND,       D3DRS_CULLMODE,   D3DRS_ALPHAREF,
-        D3DRS_ALPHAFUNC,       D3DRS_ALPHABLENDENABLE, D3DRS_FOGENABLE,     D3DRS_SPECULARENABLE, D3DRS_FOGCOLOR,
-        D3DRS_FOGTABLEMODE,    D3DRS_FOGSTART,        D3DRS_FOGEND,         D3DRS_FOGDENSITY, D3DRS_RANGEFOGENABLE,
-        D3DRS_TEXTUREFACTOR,   D3DRS_LIGHTING,        D3DRS_AMBIENT,        D3DRS_FOGVERTEXMODE, D3DRS_LOCALVIEWER};
     // Values that each make a difference somewhere from the starting state below.
     const DWORD values[] = {0, 1, 2, 3, D3DCMP_GREATER, 0x3F000000, 0xFF102030};
-    for (D3DRENDERSTATETYPE state : states)
+    for (const RenderStateRow& row : kRenderStates)
         for (DWORD value : values)
-            changes.push_back({"render state " + std::to_string(state) + " = " + std::to_string(value),
-                               fixedFunctionInputsOfRenderState(state),
-                               [=](DeviceState& s) { s.setRenderState(state, value); }});
+            changes.push_back({"render state " + std::to_string(row.state) + " = " + std::to_string(value),
+                               renderStateRow(row.state).inputs,
+                               [=](DeviceState& s) { s.setRenderState(row.state, value); }});
     for (DWORD type : {DWORD(D3DTS_WORLD), DWORD(D3DTS_VIEW), DWORD(D3DTS_PROJECTION)})
         changes.push_back({"transform " + std::to_string(type), fixedFunctionInputsOfTransform(type),
                            [=](DeviceState& s) { s.setTransform(type, matrixTranslation(1, 2, 3)); }});
-    for (DWORD type = D3DTSS_COLOROP; type <= D3DTSS_ALPHAARG2; ++type)
-        for (DWORD value : {DWORD(D3DTOP_ADD), DWORD(D3DTA_TFACTOR), DWORD(D3DTA_SPECULAR | D3DTA_COMPLEMENT)})
-            changes.push_back({"stage state " + std::to_string(type) + " = " + std::to_string(value),
-                               fixedFunctionInputsOfStageState(0, D3DTEXTURESTAGESTATETYPE(type)),
-                               [=](DeviceState& s) { s.setTextureStageState(0, D3DTEXTURESTAGESTATETYPE(type), value); }});
+    for (const StageStateRow& row : kStageStates)
+        for (DWORD stage : {0u, 1u})
+            for (DWORD value : {DWORD(D3DTOP_ADD), DWORD(D3DTA_TFACTOR), DWORD(D3DTA_SPECULAR | D3DTA_COMPLEMENT)})
+                changes.push_back({"stage " + std::to_string(stage) + " state " + std::to_string(row.type) + " = " +
+                                       std::to_string(value),
+                                   fixedFunctionInputsOfStageState(stage, row.type),
+                                   [=](DeviceState& s) { s.setTextureStageState(stage, row.type, value); }});
 
     DummyTexture texture;
     auto start = [&](DeviceState& s) {
@@ -342,8 +340,8 @@ TEST(FixedFunction, GenericBlockCarriesWhatTheFrameBlockCarries) {
     EXPECT_EQ(b.flags[3], 2);
     EXPECT_EQ(std::memcmp(b.lights, f.lights, sizeof f.lights), 0);
     EXPECT_EQ(std::memcmp(b.projection, f.projection, sizeof f.projection), 0);
-    EXPECT_EQ(b.constants.pixelShift[2], 9.0f);
-    b.constants.pixelShift[2] = 0;
+    EXPECT_EQ(b.constants.spare, 9.0f);
+    b.constants.spare = 0;
     EXPECT_EQ(std::memcmp(&b.constants, &f.constants, sizeof f.constants), 0);
 }
 
@@ -379,7 +377,7 @@ TEST(FixedFunction, FogAndAlphaTestFlags) {
     EXPECT_EQ(b.fogFlags[0], int(D3DFOG_LINEAR));
     EXPECT_EQ(b.fogFlags[1], 1);
     EXPECT_EQ(b.fogFlags[2], int(D3DCMP_GREATEREQUAL));
-    EXPECT_EQ(b.constants.pixelShift[3], 1.0f);
+    EXPECT_EQ(b.constants.alphaReference, 1.0f);
 }
 
 } // namespace

@@ -1,10 +1,8 @@
 #include "platform/gl/GlDevice.h"
 
 #include "core/Error.h"
-#include "platform/gl/GlBlendTable.h"
 
 #include <cstring>
-#include <iostream>
 #include <string>
 
 namespace zamp {
@@ -27,21 +25,23 @@ GlDevice::GlDevice(int backBufferWidth, int backBufferHeight, PresentTarget pres
 
 GlDevice::~GlDevice() = default;
 
-void GlDevice::setShaderPath(ShaderPath path) {
-    if (path == ShaderPath::Generic && !generic_) generic_ = std::make_unique<GlGenericFixedFunction>(cache_);
-    genericPath_ = path == ShaderPath::Generic;
-    // The generic program's draws leave the specialised ones' inputs untouched, but the
-    // program in use has changed.
+void GlDevice::overridePrograms(ProgramOverride* program) {
+    programOverride_ = program;
+    // The override's draws leave the fixed-function inputs untouched, but the program in use
+    // has changed.
     fixedFunction_.invalidate(kShapeInput);
 }
 
-// Each setter marks stale only the derived inputs that a real change touches: a scene layer
-// sets the same stage states and render states for every mesh.
+// Each setter marks stale only what a real change touches (a scene layer sets the same stage
+// states and render states for every mesh): the fixed-function inputs and the GL state group
+// that the state's row in the state table names.
 void GlDevice::setRenderState(D3DRENDERSTATETYPE state, DWORD value) {
     ++deviceCalls_;
     if (state_.renderState(state) == value) return;
     state_.setRenderState(state, value);
-    fixedFunction_.invalidate(fixedFunctionInputsOfRenderState(state));
+    const RenderStateRow& row = renderStateRow(state);
+    fixedFunction_.invalidate(row.inputs);
+    pipeline_.invalidate(row.pipeline);
 }
 
 void GlDevice::setTransform(DWORD type, const Matrix& m) {
@@ -105,6 +105,7 @@ void GlDevice::clear(DWORD flags, D3DCOLOR color, float z, DWORD) {
     }
     if (flags & D3DCLEAR_ZBUFFER) {
         cache_.depthMask(true);
+        pipeline_.invalidate(PipelineState::DepthWrite); // the next draw sets depth writes as ZWRITEENABLE says
         gl::clearDepth(z);
         cache_.count();
         bits |= GL_DEPTH_BUFFER_BIT;
@@ -144,6 +145,7 @@ void GlDevice::present() {
                       sameSize ? GL_NEAREST : GL_LINEAR);
     cache_.count(3);
     cache_.invalidate();
+    pipeline_.invalidateAll();
     presentTarget_.swap();
 }
 
@@ -167,43 +169,6 @@ std::unique_ptr<Texture> GlDevice::createTexture(int width, int height, DWORD us
     return texture;
 }
 
-void GlDevice::applyPipelineState() {
-    const DeviceState& s = state_;
-    cache_.enable(GL_DEPTH_TEST, s.renderState(D3DRS_ZENABLE) != 0);
-    DWORD zfunc = s.renderState(D3DRS_ZFUNC);
-    cache_.depthFunc(zfunc >= D3DCMP_NEVER && zfunc <= D3DCMP_ALWAYS ? glCompareFor(zfunc) : GL_LEQUAL);
-    cache_.depthMask(s.renderState(D3DRS_ZWRITEENABLE) != 0);
-    cache_.colorMask(true);
-
-    bool blend = s.renderState(D3DRS_ALPHABLENDENABLE) != 0;
-    cache_.enable(GL_BLEND, blend);
-    if (blend) {
-        DWORD src = s.renderState(D3DRS_SRCBLEND), dst = s.renderState(D3DRS_DESTBLEND);
-        if (!blendFallbackReported_ && usesBlendFallback(src, dst)) {
-            blendFallbackReported_ = true;
-            std::cerr << "zamp: blend factors " << src << "/" << dst
-                      << " have no fixed-function meaning; ONE is used for a source and ZERO for a destination\n";
-        }
-        GlBlendFunc f = glBlendFor(src, dst);
-        cache_.blendFunc(f.src, f.dst);
-    }
-
-    switch (s.renderState(D3DRS_CULLMODE)) {
-    case D3DCULL_CW:
-        cache_.enable(GL_CULL_FACE, true);
-        cache_.cullFace(GL_FRONT);
-        break;
-    case D3DCULL_CCW:
-        cache_.enable(GL_CULL_FACE, true);
-        cache_.cullFace(GL_BACK);
-        break;
-    default: cache_.enable(GL_CULL_FACE, false); break;
-    }
-
-    auto* texture = dynamic_cast<GlTexture*>(s.texture(0));
-    cache_.bindTexture(texture ? texture->name() : 0);
-}
-
 void GlDevice::drawSubset(const Mesh& mesh, DWORD attribute) {
     ++deviceCalls_;
     // Every face of the player's meshes carries attribute 0.
@@ -216,9 +181,11 @@ void GlDevice::drawSubset(const Mesh& mesh, DWORD attribute) {
     const auto& data = static_cast<const GlMeshData&>(*mesh.deviceData);
 
     bindTarget();
-    applyPipelineState();
-    if (genericPath_)
-        generic_->prepare(state_, target_->width(), target_->height());
+    pipeline_.apply(state_);
+    auto* texture = dynamic_cast<GlTexture*>(state_.texture(0));
+    cache_.bindTexture(texture ? texture->name() : 0);
+    if (programOverride_)
+        programOverride_->prepare(state_, cache_, target_->width(), target_->height());
     else
         fixedFunction_.prepare(state_, target_->width(), target_->height());
     cache_.bindVertexArray(data.vertexArray());

@@ -10,8 +10,8 @@
 #include "gfx/DeviceState.h"
 #include "gfx/FixedFunction.h"
 #include "platform/gl/GlFixedFunction.h"
-#include "platform/gl/GlGenericFixedFunction.h"
 #include "platform/gl/GlObjects.h"
+#include "platform/gl/GlPipelineState.h"
 #include "platform/gl/GlReadback.h"
 #include "platform/gl/GlResources.h"
 #include "platform/gl/GlStateCache.h"
@@ -34,10 +34,16 @@ public:
     GlDevice(int backBufferWidth, int backBufferHeight, PresentTarget presentTarget = {});
     ~GlDevice() override;
 
-    // Specialised: a program per shape of the state (the default). Generic: the one program
-    // that reads every choice from its block, kept as the reference for pixel comparisons.
-    enum class ShaderPath { Specialised, Generic };
-    void setShaderPath(ShaderPath path);
+    // A program of the caller's that draws in place of the fixed-function ones: the tests'
+    // reference, whose pictures the fixed-function programs' are compared with. Before each
+    // draw it makes its program current, with its inputs for `state`, through `cache`.
+    class ProgramOverride {
+    public:
+        virtual ~ProgramOverride() = default;
+        virtual void prepare(const DeviceState& state, GlStateCache& cache, int targetWidth, int targetHeight) = 0;
+    };
+    // Null: the fixed-function programs again. The override must outlive its use.
+    void overridePrograms(ProgramOverride* program);
 
     void clear(DWORD flags, D3DCOLOR color, float z, DWORD stencil) override;
     bool beginScene() override;
@@ -77,19 +83,17 @@ public:
 
 private:
     void bindTarget();
-    void applyPipelineState();
 
     DeviceState state_;
     GlStateCache cache_;
     PresentTarget presentTarget_;
+    GlPipelineState pipeline_{cache_};
     GlFixedFunction fixedFunction_;
-    std::unique_ptr<GlGenericFixedFunction> generic_; // made when first chosen
-    bool genericPath_ = false;
+    ProgramOverride* programOverride_ = nullptr;
     GlReadback readback_{cache_};
     std::unique_ptr<GlSurface> backBuffer_;
     GlSurface* target_ = nullptr;
     bool inScene_ = false;
-    bool blendFallbackReported_ = false;
     std::uint64_t deviceCalls_ = 0;
     // Textures and mesh buffers alive; their owners are outside the device and go first.
     std::int64_t liveObjects_ = 0;

@@ -11,13 +11,17 @@ std::string header(GlslDialect dialect) {
                                            : "#version 330 core\n";
 }
 
-// Light i in camera space; the layout of FixedFunctionLight and FixedFunctionFrame.
+// Light i in camera space; the layout of FixedFunctionLight and FixedFunctionFrame (a vec3
+// or vec2 followed by floats shares one vec4 in std140).
 const char* const kFrameBlock =
-    "struct FixedFunctionLight { vec4 diffuse; vec4 specular; vec4 ambient; vec4 position; vec4 direction;\n"
-    "                            vec4 attenuation; vec4 spot; };\n"
+    "struct FixedFunctionLight { vec4 diffuse; vec4 specular; vec4 ambient;\n"
+    "                            vec3 position; float type; vec3 direction; float range;\n"
+    "                            vec3 attenuation; float falloff; vec4 spot; };\n"
     "layout(std140) uniform FixedFunctionFrame {\n"
     "    mat4 projection;\n"
-    "    vec4 globalAmbient; vec4 fogColor; vec4 fogParams; vec4 pixelShift; vec4 textureFactor;\n"
+    "    vec4 globalAmbient; vec4 fogColor; vec4 fogParams;\n"
+    "    vec2 pixelShift; float spare; float alphaReference;\n"
+    "    vec4 textureFactor;\n"
     "    FixedFunctionLight lights[8];\n"
     "};\n";
 
@@ -52,25 +56,25 @@ std::string light(int index, D3DLIGHTTYPE type, const FixedFunctionShape& shape)
     const std::string l = "lights[" + std::to_string(index) + "]";
     std::string s = "    {\n";
     if (type == D3DLIGHT_DIRECTIONAL) {
-        s += "        vec3 L = -" + l + ".direction.xyz;\n";
+        s += "        vec3 L = -" + l + ".direction;\n";
         s += "        float k = 1.0;\n";
         s += accumulateLight(l, shape, "        ");
     } else {
-        s += "        vec3 toLight = " + l + ".position.xyz - p;\n";
+        s += "        vec3 toLight = " + l + ".position - p;\n";
         s += "        float d = length(toLight);\n";
         // Not d <= range: a distance that is not a number lights as it did in the generic program.
-        s += "        if (!(d > " + l + ".direction.w)) {\n";
+        s += "        if (!(d > " + l + ".range)) {\n";
         s += "            vec3 L = d > 0.0 ? toLight / d : vec3(0.0);\n";
         s += "            float denom = " + l + ".attenuation.x + " + l + ".attenuation.y * d + " + l +
              ".attenuation.z * d * d;\n";
         s += "            float att = denom > 0.0 ? 1.0 / denom : 0.0;\n";
         s += "            float spot = 1.0;\n";
         if (type == D3DLIGHT_SPOT) {
-            s += "            float cosAlpha = dot(" + l + ".direction.xyz, -L);\n";
+            s += "            float cosAlpha = dot(" + l + ".direction, -L);\n";
             s += "            if (cosAlpha <= " + l + ".spot.y) spot = 0.0;\n";
             s += "            else if (cosAlpha <= " + l + ".spot.x)\n";
             s += "                spot = pow((cosAlpha - " + l + ".spot.y) / (" + l + ".spot.x - " + l + ".spot.y), " +
-                 l + ".attenuation.w);\n";
+                 l + ".falloff);\n";
         }
         s += "            float k = att * spot;\n";
         s += accumulateLight(l, shape, "            ");
@@ -124,12 +128,12 @@ std::string combine(const StageCombiner& c, const FixedFunctionShape& shape) {
 // The comparison that keeps a fragment, of its 8-bit alpha with the reference.
 const char* alphaKeeps(DWORD func) {
     switch (func) {
-    case D3DCMP_LESS: return "a8 < pixelShift.w";
-    case D3DCMP_EQUAL: return "a8 == pixelShift.w";
-    case D3DCMP_LESSEQUAL: return "a8 <= pixelShift.w";
-    case D3DCMP_GREATER: return "a8 > pixelShift.w";
-    case D3DCMP_NOTEQUAL: return "a8 != pixelShift.w";
-    case D3DCMP_GREATEREQUAL: return "a8 >= pixelShift.w";
+    case D3DCMP_LESS: return "a8 < alphaReference";
+    case D3DCMP_EQUAL: return "a8 == alphaReference";
+    case D3DCMP_LESSEQUAL: return "a8 <= alphaReference";
+    case D3DCMP_GREATER: return "a8 > alphaReference";
+    case D3DCMP_NOTEQUAL: return "a8 != alphaReference";
+    case D3DCMP_GREATEREQUAL: return "a8 >= alphaReference";
     default: return "false"; // NEVER
     }
 }

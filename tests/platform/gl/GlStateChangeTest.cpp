@@ -117,6 +117,17 @@ TEST(GlStateChanges, EveryCachedStateShowsInThePicture) {
     }
 }
 
+// A clear opens depth writes behind the render states' back: the draws after it mask them
+// again as ZWRITEENABLE says, though no state changed.
+TEST(GlStateChanges, DrawsAfterAClearWriteDepthAsTheStateSays) {
+    Stage s(false);
+    s.d.setRenderState(D3DRS_ZWRITEENABLE, 0);
+    EXPECT_RGB(s.picture(1), 0, 255, 0) << "the red quad in front wrote no depth";
+    EXPECT_RGB(s.picture(1), 0, 255, 0) << "after another clear, nothing changed";
+    s.d.setRenderState(D3DRS_ZWRITEENABLE, 1);
+    EXPECT_RGB(s.picture(1), 255, 0, 0);
+}
+
 // The viewport follows the target: a target of another width or height, selected after the
 // square back buffer, is drawn on in its own pixels.
 TEST(GlStateChanges, EachTargetSizeGetsItsOwnViewport) {

@@ -1,6 +1,7 @@
-// The specialised fixed-function programs draw every picture exactly as the generic program
-// they replaced: a table of states, each drawn through both paths on the real device, compared
-// pixel for pixel.
+// The device's fixed-function programs, one per shape, draw every picture exactly as the
+// generic program they replaced (kept here as the reference): a table of states, each drawn
+// with both on the real device, compared pixel for pixel.
+#include "GlGenericFixedFunction.h"
 #include "gfx/D3DXMath.h"
 #include "gfx/Mesh.h"
 #include "platform/gl/GlDevice.h"
@@ -271,9 +272,10 @@ TEST_P(ShaderPathFixture, SpecialisedProgramsDrawWhatTheGenericOneDrew) {
     std::vector<std::unique_ptr<Mesh>> grids;
     for (int i = 0; i < 3; ++i) grids.push_back(wavyGrid());
 
-    d.setShaderPath(GlDevice::ShaderPath::Generic);
+    test::GlGenericFixedFunction generic;
+    d.overridePrograms(&generic);
     const RgbImage reference = draw(d, texture.get(), GetParam(), grids);
-    d.setShaderPath(GlDevice::ShaderPath::Specialised);
+    d.overridePrograms(nullptr);
     const RgbImage specialised = draw(d, texture.get(), GetParam(), grids);
 
     ASSERT_EQ(reference.pixels.size(), specialised.pixels.size());

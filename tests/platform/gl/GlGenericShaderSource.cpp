@@ -1,14 +1,16 @@
-#include "platform/gl/GlGenericShaderSource.h"
+#include "GlGenericShaderSource.h"
 
-namespace zamp {
+namespace zamp::test {
 
 #define ZAMP_FF_BLOCK                                                                                    \
-    "struct LightBlock { vec4 diffuse; vec4 specular; vec4 ambient; vec4 position; vec4 direction;\n"    \
-    "                    vec4 attenuation; vec4 spot; };\n"                                              \
+    "struct LightBlock { vec4 diffuse; vec4 specular; vec4 ambient;\n"                                  \
+    "                    vec3 position; float type; vec3 direction; float range;\n"                     \
+    "                    vec3 attenuation; float falloff; vec4 spot; };\n"                              \
     "layout(std140) uniform FixedFunction {\n"                                                           \
     "    mat4 worldView; mat4 projection; mat4 normalMatrix;\n"                                          \
     "    vec4 materialDiffuse; vec4 materialAmbient; vec4 materialSpecular; vec4 materialEmissive;\n"    \
-    "    vec4 globalAmbient; vec4 fogColor; vec4 fogParams; vec4 pixelShift; vec4 textureFactor;\n"      \
+    "    vec4 globalAmbient; vec4 fogColor; vec4 fogParams;\n"                                          \
+    "    vec2 pixelShift; float materialPower; float alphaReference; vec4 textureFactor;\n"             \
     "    ivec4 flags; ivec4 fogFlags; ivec4 colorStage; ivec4 alphaStage;\n"                             \
     "    LightBlock lights[8];\n"                                                                        \
     "};\n"
@@ -36,22 +38,22 @@ const char* const kGenericFixedFunctionVertexShader =
     "        vec3 specularSum = vec3(0.0);\n"
     "        for (int i = 0; i < flags.w; ++i) {\n"
     "            LightBlock l = lights[i];\n"
-    "            int type = int(l.position.w);\n"
+    "            int type = int(l.type);\n"
     "            vec3 L; float att = 1.0; float spot = 1.0;\n"
     "            if (type == 3) {\n"
-    "                L = -l.direction.xyz;\n"
+    "                L = -l.direction;\n"
     "            } else {\n"
-    "                vec3 toLight = l.position.xyz - p;\n"
+    "                vec3 toLight = l.position - p;\n"
     "                float d = length(toLight);\n"
-    "                if (d > l.direction.w) continue;\n"
+    "                if (d > l.range) continue;\n"
     "                L = d > 0.0 ? toLight / d : vec3(0.0);\n"
     "                float denom = l.attenuation.x + l.attenuation.y * d + l.attenuation.z * d * d;\n"
     "                att = denom > 0.0 ? 1.0 / denom : 0.0;\n"
     "                if (type == 2) {\n"
-    "                    float cosAlpha = dot(l.direction.xyz, -L);\n"
+    "                    float cosAlpha = dot(l.direction, -L);\n"
     "                    if (cosAlpha <= l.spot.y) spot = 0.0;\n"
     "                    else if (cosAlpha <= l.spot.x)\n"
-    "                        spot = pow((cosAlpha - l.spot.y) / (l.spot.x - l.spot.y), l.attenuation.w);\n"
+    "                        spot = pow((cosAlpha - l.spot.y) / (l.spot.x - l.spot.y), l.falloff);\n"
     "                }\n"
     "            }\n"
     "            float k = att * spot;\n"
@@ -61,7 +63,7 @@ const char* const kGenericFixedFunctionVertexShader =
     "            if (flags.y != 0 && NdotL > 0.0) {\n"
     "                vec3 H = flags.z != 0 ? normalize(normalize(-p) + L) : normalize(L + vec3(0.0, 0.0, -1.0));\n"
     "                float NdotH = dot(N, H);\n"
-    "                if (NdotH > 0.0) specularSum += l.specular.rgb * pow(NdotH, pixelShift.z) * k;\n"
+    "                if (NdotH > 0.0) specularSum += l.specular.rgb * pow(NdotH, materialPower) * k;\n"
     "            }\n"
     "        }\n"
     "        diffuse.rgb = clamp(materialAmbient.rgb * ambientSum + materialDiffuse.rgb * diffuseSum\n"
@@ -124,7 +126,7 @@ const char* const kGenericFixedFunctionFragmentShader =
     "}\n"
     "bool alphaPasses(int func, float a) {\n"
     "    float a8 = floor(a * 255.0 + 0.5);\n"
-    "    float ref = pixelShift.w;\n"
+    "    float ref = alphaReference;\n"
     "    if (func == 1) return false;\n"
     "    if (func == 2) return a8 < ref;\n"
     "    if (func == 3) return a8 == ref;\n"
@@ -146,4 +148,4 @@ const char* const kGenericFixedFunctionFragmentShader =
     "    fragColor = vec4(rgb, a);\n"
     "}\n";
 
-} // namespace zamp
+} // namespace zamp::test

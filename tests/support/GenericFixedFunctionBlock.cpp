@@ -1,4 +1,4 @@
-#include "gfx/GenericFixedFunctionBlock.h"
+#include "support/GenericFixedFunctionBlock.h"
 
 #include "gfx/D3DXMath.h"
 
@@ -27,7 +27,7 @@ void buildGenericFixedFunctionBlock(const DeviceState& s, int targetWidth, int t
     put(out.materialSpecular, m.specular);
     put(out.materialEmissive, m.emissive);
     putFixedFunctionConstants(s, targetWidth, targetHeight, out.constants);
-    out.constants.pixelShift[2] = m.power;
+    out.constants.spare = m.power;
 
     out.flags[0] = s.renderState(D3DRS_LIGHTING) != 0;
     out.flags[1] = s.renderState(D3DRS_SPECULARENABLE) != 0;
