@@ -34,8 +34,9 @@ enum class PipelineState : std::uint8_t {
     ColorWrite,    // glColorMask, every channel
     Blend,         // glEnable(GL_BLEND), glBlendFunc
     Cull,          // glEnable(GL_CULL_FACE), glCullFace
+    BlendFactor,   // glBlendColor
 };
-inline constexpr unsigned kPipelineStateCount = unsigned(PipelineState::Cull) + 1;
+inline constexpr unsigned kPipelineStateCount = unsigned(PipelineState::BlendFactor) + 1;
 
 // The bit of a group among the stale ones; 0 for the states that set no GL state.
 constexpr unsigned pipelineBit(PipelineState s) {
@@ -90,7 +91,7 @@ inline constexpr RenderStateRow kRenderStates[] = {
     {D3DRS_EMISSIVEMATERIALSOURCE,    0, /* MATERIAL */    0,                         PipelineState::None},
     {D3DRS_COLORWRITEENABLE,          0xF,                 0,                         PipelineState::ColorWrite},
     {D3DRS_BLENDOP,                   1, /* ADD */         0,                         PipelineState::KeptAtDefault},
-    {D3DRS_BLENDFACTOR,               0xFFFFFFFF,          0,                         PipelineState::None},
+    {D3DRS_BLENDFACTOR,               0xFFFFFFFF,          0,                         PipelineState::BlendFactor},
     {D3DRS_SEPARATEALPHABLENDENABLE,  0,                   0,                         PipelineState::KeptAtDefault},
 };
 

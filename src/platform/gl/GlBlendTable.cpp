@@ -24,7 +24,7 @@ constexpr std::array<GLenum, 16> kFactor = {
     GL_SRC_ALPHA_SATURATE,       // SRCALPHASAT (source only)
     kUnmapped,                   // BOTHSRCALPHA
     kUnmapped,                   // BOTHINVSRCALPHA
-    GL_CONSTANT_COLOR,           // BLENDFACTOR (constant colour stays white)
+    GL_CONSTANT_COLOR,           // BLENDFACTOR (the constant colour is D3DRS_BLENDFACTOR's)
     GL_ONE_MINUS_CONSTANT_COLOR, // INVBLENDFACTOR
 };
 static_assert(kFactor.size() == D3DBLEND_INVBLENDFACTOR + 1);

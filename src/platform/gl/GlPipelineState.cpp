@@ -51,6 +51,7 @@ void GlPipelineState::applyGroup(PipelineState group, const DeviceState& s) {
         default: cache_.enable(GL_CULL_FACE, false); break;
         }
         break;
+    case PipelineState::BlendFactor: cache_.blendColor(s.renderState(D3DRS_BLENDFACTOR)); break;
     case PipelineState::None:
     case PipelineState::KeptAtDefault: break;
     }

@@ -39,6 +39,14 @@ void GlStateCache::colorMask(bool on) {
     ++calls_;
 }
 
+void GlStateCache::blendColor(std::uint32_t argb) {
+    if (blendColor_ == argb) return;
+    blendColor_ = argb;
+    auto channel = [argb](int shift) { return float((argb >> shift) & 0xFF) / 255.0f; };
+    glBlendColor(channel(16), channel(8), channel(0), channel(24));
+    ++calls_;
+}
+
 void GlStateCache::cullFace(GLenum face) {
     if (cullFace_ == face) return;
     cullFace_ = face;

@@ -21,6 +21,8 @@ public:
     void bindTexture(GLuint texture);
     void bindVertexArray(GLuint vao);
     void colorMask(bool on);
+    // The constant colour of the blend factors, as a D3DCOLOR (A8R8G8B8).
+    void blendColor(std::uint32_t argb);
     void useProgram(GLuint program);
     // Something else changed the vertex array binding.
     void forgetVertexArray() { vao_ = 0xFFFFFFFF; }
@@ -43,6 +45,7 @@ private:
     int depthMask_ = kUnknown, colorMask_ = kUnknown;
     GLuint fbo_ = 0xFFFFFFFF, texture_ = 0xFFFFFFFF, vao_ = 0xFFFFFFFF, program_ = 0xFFFFFFFF;
     int viewportW_ = -1, viewportH_ = -1;
+    std::uint64_t blendColor_ = ~std::uint64_t{0}; // no D3DCOLOR has this value
     std::uint64_t calls_ = 0;
 };
 

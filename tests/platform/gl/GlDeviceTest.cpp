@@ -25,6 +25,21 @@ TEST_F(DeviceFixture, ZeroZeroBlendingAsTheFirstBlendDrawsBlack) {
     EXPECT_RGB(probe(2, 2), 0, 255, 0);
 }
 
+TEST_F(DeviceFixture, TheBlendFactorIsWhiteUntilSetAndThenTheColourSet) {
+    // GL's own constant colour starts transparent black, Direct3D's blend factor white.
+    d.setRenderState(D3DRS_LIGHTING, 0);
+    d.clear(D3DCLEAR_TARGET, 0xFF000000, 1, 0);
+    d.setRenderState(D3DRS_ALPHABLENDENABLE, 1);
+    d.setRenderState(D3DRS_SRCBLEND, D3DBLEND_BLENDFACTOR);
+    d.setRenderState(D3DRS_DESTBLEND, D3DBLEND_ZERO);
+    material({}, {}, {1, 1, 1, 1});
+    d.drawSubset(rect(0, 0, 32, 64), 0);
+    d.setRenderState(D3DRS_BLENDFACTOR, 0xFF804020);
+    d.drawSubset(rect(32, 0, 64, 64), 0);
+    EXPECT_RGB(probe(16, 32), 255, 255, 255);
+    EXPECT_RGB(probe(48, 32), 128, 64, 32);
+}
+
 TEST_F(DeviceFixture, TheWindowsDeviceStartsFromDirect3DsDefaults) {
     // Every default itself is pinned in the DeviceState tests; the window keeps them apart
     // from the two states it sets.
