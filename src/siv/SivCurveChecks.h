@@ -1,5 +1,5 @@
-// Checks on the tracks that feed the curves of a scene's meshes and cameras, made while the
-// scene is built (and by tools that check a file without building it).
+// Checks on the tracks that feed the curves of a scene's meshes and cameras, run by the check
+// pass (siv/SivSceneCheck.h) in the player's order.
 #pragma once
 
 #include "siv/SivFile.h"

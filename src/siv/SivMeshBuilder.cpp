@@ -1,8 +1,6 @@
 #include "siv/SivMeshBuilder.h"
 
 #include "core/Error.h"
-#include "siv/SivCurveChecks.h"
-#include "siv/SivTrackIndex.h"
 
 #include <cstddef>
 
@@ -85,18 +83,6 @@ std::string SivTextureNames::forMaterial(const SivMaterial& material, const std:
         throw Error("File " + path + ": texture entry " + std::to_string(found->second) +
                     " has a file name with no ending zero byte.");
     return *name;
-}
-
-void checkSivScene(const SivFile& file, const std::string& path) {
-    const SivTrackIndex tracks(file.tracks);
-    checkSivCurveKeyBudget(file, tracks, path);
-    const SivTextureNames textures(file);
-    for (std::size_t m = 0; m < file.meshes.size(); ++m) {
-        buildSivMesh(file.meshes[m], path, m);
-        textures.forMaterial(sivMeshMaterial(file, m, path), path);
-        checkSivMeshCurves(file, tracks, m, path);
-    }
-    for (std::size_t c = 0; c < file.cameras.size(); ++c) checkSivCameraCurves(file, tracks, c, path);
 }
 
 Material sivMaterial(const SivMaterial& record) {

@@ -1,6 +1,6 @@
-// The device-free half of building a SIV scene: each mesh section as a utility-library mesh,
-// the material and texture each mesh uses, with the checks that the player makes while
-// building. Tools that inspect files run the same checks without a device.
+// The mesh checks of a SIV scene and what they find: each mesh section as a utility-library
+// mesh, the material and texture each mesh uses. The check pass (siv/SivSceneCheck.h) runs
+// them in the player's order; nothing else should call them alone.
 #pragma once
 
 #include "gfx/Mesh.h"
@@ -41,11 +41,6 @@ private:
     const SivFile& file_;
     std::unordered_map<std::int32_t, std::size_t> firstEntry_;
 };
-
-// Every check of scene building that needs no device, in the same order: the curve key budget,
-// then each mesh built and dropped, its texture name checked but not loaded and its curves'
-// tracks checked, then each camera's tracks.
-void checkSivScene(const SivFile& file, const std::string& path);
 
 // The mesh material: colours with alpha 1, black emissive, the record's power.
 Material sivMaterial(const SivMaterial& record);
