@@ -1,10 +1,23 @@
 // A device that draws nothing, for benchmarks that only load scenes: the loaders need a
-// device to make textures with, and these scenes have none.
+// device to make textures with, which keep their size and nothing else.
 #pragma once
 
 #include "gfx/Device.h"
+#include "gfx/Texture.h"
 
 namespace zamp::bench {
+
+class IdleTexture : public Texture {
+public:
+    IdleTexture(int width, int height) : width_(width), height_(height) {}
+    int width() const override { return width_; }
+    int height() const override { return height_; }
+    Surface* renderSurface() override { return nullptr; }
+    void upload(const std::uint32_t*) override {}
+
+private:
+    int width_, height_;
+};
 
 class IdleDevice : public Device {
 public:
@@ -24,7 +37,9 @@ public:
     DWORD textureStageState(DWORD, D3DTEXTURESTAGESTATETYPE) const override { return 0; }
     bool setRenderTarget(DWORD, Surface*) override { return false; }
     Surface* renderTarget(DWORD) override { return nullptr; }
-    std::unique_ptr<Texture> createTexture(int, int, DWORD, D3DFORMAT) override { return nullptr; }
+    std::unique_ptr<Texture> createTexture(int width, int height, DWORD, D3DFORMAT) override {
+        return std::make_unique<IdleTexture>(width, height);
+    }
     void drawSubset(const Mesh&, DWORD) override {}
     RgbImage readRenderTarget() override { return {}; }
     void finish() override {}
