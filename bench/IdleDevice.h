@@ -7,16 +7,18 @@
 
 namespace zamp::bench {
 
-class IdleTexture : public Texture {
+class IdleTexture : public Texture, public Surface {
 public:
-    IdleTexture(int width, int height) : width_(width), height_(height) {}
+    IdleTexture(int width, int height, bool renderTarget)
+        : width_(width), height_(height), renderTarget_(renderTarget) {}
     int width() const override { return width_; }
     int height() const override { return height_; }
-    Surface* renderSurface() override { return nullptr; }
+    Surface* renderSurface() override { return renderTarget_ ? this : nullptr; }
     void upload(const std::uint32_t*) override {}
 
 private:
     int width_, height_;
+    bool renderTarget_;
 };
 
 class IdleDevice : public Device {
@@ -37,8 +39,8 @@ public:
     DWORD textureStageState(DWORD, D3DTEXTURESTAGESTATETYPE) const override { return 0; }
     bool setRenderTarget(DWORD, Surface*) override { return false; }
     Surface* renderTarget(DWORD) override { return nullptr; }
-    std::unique_ptr<Texture> createTexture(int width, int height, DWORD, D3DFORMAT) override {
-        return std::make_unique<IdleTexture>(width, height);
+    std::unique_ptr<Texture> createTexture(int width, int height, DWORD usage, D3DFORMAT) override {
+        return std::make_unique<IdleTexture>(width, height, (usage & D3DUSAGE_RENDERTARGET) != 0);
     }
     void drawSubset(const Mesh&, DWORD) override {}
     RgbImage readRenderTarget() override { return {}; }

@@ -4,9 +4,10 @@
 // The scene: 64 meshes of 32768 faces (a 128 x 128 grid each), 256 tracks of 512 keys.
 // Then scenes of N one-triangle meshes with a track each, N up to 100000: the tracks are found
 // through an index, so the load grows linearly with N (it used to grow with N squared).
-// Then the SIV files named on the command line (`siv_load_bench data/*.siv` in the example
-// show's folder, where their textures are found), each loaded in turn in the same number of
-// rounds, so that two builds can be compared on real scenes.
+// Then the SIV files named on the command line, each loaded in turn in the same number of
+// rounds, so that two builds can be compared on real scenes: `siv_load_bench --target=rt
+// --target=pip data/*.siv` in the example show's folder, where their textures are found
+// (`--target=NAME`: a render target that the show's script makes, made first).
 //
 // Built by `make bench` (bench/CMakeLists.txt), which runs it with the other benchmarks.
 // Two baselines: zlib's own inflate of the same payload (the parse step's ratio to it shows
@@ -155,7 +156,14 @@ void loadNamedFiles(const std::vector<std::string>& files, int rounds, Device& d
 } // namespace
 
 int main(int argc, char** argv) {
-    const std::vector<std::string> files(argv + 1, argv + argc);
+    std::vector<std::string> files, targets;
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        if (argument.rfind("--target=", 0) == 0)
+            targets.push_back(argument.substr(9));
+        else
+            files.push_back(argument);
+    }
     const std::string path = (std::filesystem::temp_directory_path() / "zamp-siv-bench.siv").string();
     const std::vector<std::uint8_t> bytes = encodeSivFile(largeScene());
     writeBinaryFile(path, bytes);
@@ -169,6 +177,7 @@ int main(int argc, char** argv) {
     bench::IdleDevice device;
     const auto imageFiles = openImageFiles();
     TextureRegistry textures;
+    for (const std::string& target : targets) textures.createRenderTarget(device, target, 256, 256);
 
     // The four measures are taken in rounds, one after the other in each, so that a busy spell
     // of a shared machine falls on all of them alike; the ratios are taken within each round.
