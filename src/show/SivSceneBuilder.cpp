@@ -12,26 +12,27 @@ std::unique_ptr<Scene> buildSivScene(Device& device, ImageFiles& imageFiles, Tex
                                      const std::string& modelFolder) {
     auto scene = std::make_unique<Scene>();
     scene->name = name;
+    const std::span<const SivTrackRecord> tracks = checked.tracks.tracks();
     scene->meshes.reserve(checked.meshes.size());
     for (CheckedSivMesh& source : checked.meshes) {
         SceneMesh& target = *scene->meshes.emplace_back(std::make_unique<SceneMesh>());
         target.mesh = std::move(source.mesh);
-        target.bounds = boundingBoxOf(*target.mesh);
+        target.bounds = source.bounds;
 
         target.material = sivMaterial(*source.material);
         target.twoSided = source.material->twoSided != 0;
-        const std::string textureName = modelTextureName(modelFolder, source.textureName);
+        const std::string textureName = modelTextureName(modelFolder, std::string(source.textureName));
         if (!textureName.empty()) {
             target.texture = &textures.load(device, imageFiles, textureName);
             target.hasTexture = true;
         }
 
-        const SivMeshHeader& header = *source.header;
-        fillSivCurve(checked.tracks, header.objectId, kSivTrackPosition, target.position, header.position);
-        fillSivCurve(checked.tracks, header.objectId, kSivTrackRotation, target.rotation, header.rotation);
+        fillSivCurve(tracks, source.curves.position, target.position, source.header->position);
+        fillSivCurve(tracks, source.curves.rotation, target.rotation, source.header->rotation);
     }
     scene->cameras.reserve(checked.cameras.size());
-    for (const SivCamera& camera : checked.cameras) scene->cameras.push_back(buildSivCamera(camera, checked.tracks));
+    for (const CheckedSivCamera& camera : checked.cameras)
+        scene->cameras.push_back(buildSivCamera(camera, tracks));
     scene->lights.reserve(checked.lights.size());
     for (const SivLight& light : checked.lights) scene->lights.push_back(buildSivLight(light));
     return scene;

@@ -3,6 +3,7 @@
 #include "core/Error.h"
 
 #include <cstddef>
+#include <cstring>
 
 namespace zamp {
 
@@ -75,14 +76,15 @@ SivTextureNames::SivTextureNames(const SivFile& file) : file_(file) {
     for (std::size_t e = 0; e < file.textures.size(); ++e) firstEntry_.try_emplace(file.textures[e].textureId, e);
 }
 
-std::string SivTextureNames::forMaterial(const SivMaterial& material, const std::string& path) const {
+std::string_view SivTextureNames::forMaterial(const SivMaterial& material, const std::string& path) const {
     const auto found = firstEntry_.find(material.textureId);
     if (found == firstEntry_.end()) return {};
-    const std::optional<std::string> name = sivTextureName(file_.textures[found->second]);
-    if (!name)
+    const SivTextureEntry& entry = file_.textures[found->second];
+    const char* end = static_cast<const char*>(std::memchr(entry.fileName, 0, sizeof entry.fileName));
+    if (!end)
         throw Error("File " + path + ": texture entry " + std::to_string(found->second) +
                     " has a file name with no ending zero byte.");
-    return *name;
+    return std::string_view(entry.fileName, static_cast<std::size_t>(end - entry.fileName));
 }
 
 Material sivMaterial(const SivMaterial& record) {

@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 
 namespace zamp {
@@ -33,9 +34,9 @@ public:
     // `file` must outlive this.
     explicit SivTextureNames(const SivFile& file);
     // The texture file that `material` asks for: the name of the first texture entry with its
-    // id, or an empty string when there is no such entry or its name is empty. Throws
-    // "File <path>: texture entry E has a file name with no ending zero byte."
-    std::string forMaterial(const SivMaterial& material, const std::string& path) const;
+    // id (a view of the entry's bytes), or an empty name when there is no such entry or its name
+    // is empty. Throws "File <path>: texture entry E has a file name with no ending zero byte."
+    std::string_view forMaterial(const SivMaterial& material, const std::string& path) const;
 
 private:
     const SivFile& file_;

@@ -5,24 +5,36 @@
 // fuzz targets call the same pass, so all of them refuse a file with the same first message.
 #pragma once
 
+#include "gfx/BoundingBox.h"
 #include "gfx/Mesh.h"
+#include "siv/SivCurveChecks.h"
 #include "siv/SivFile.h"
 #include "siv/SivTrackIndex.h"
 
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zamp {
 
 // One mesh that passed every check: its Direct3D mesh, built and optimised (buildSivMesh in
-// siv/SivMeshBuilder.h), and the records it uses, found and checked.
+// siv/SivMeshBuilder.h), and the records it uses, found and checked. Its bounds and the tracks
+// of its curves are taken while the pass has them at hand, so building looks nothing up again.
 struct CheckedSivMesh {
     const SivMeshHeader* header = nullptr;  // the file's: object id, resting position and rotation
     std::unique_ptr<Mesh> mesh;             // never null
+    BoundingBox bounds;                     // boundingBoxOf(*mesh)
     const SivMaterial* material = nullptr;  // the file's record that the first face names
-    std::string textureName;                // as the file names it; empty when the mesh has none
+    std::string_view textureName;           // as the file names it (its bytes); empty when none
+    SivMeshCurveTracks curves;              // each curve's tracks, all holding keys, or none
+};
+
+// One camera whose curves passed their checks.
+struct CheckedSivCamera {
+    const SivCamera* record = nullptr; // the file's
+    SivCameraCurveTracks curves;       // each curve's tracks, all holding keys, or none
 };
 
 // A scene that passed the check pass; only checkSivScene makes one. It views the records of the
@@ -33,10 +45,12 @@ public:
     CheckedSivScene(CheckedSivScene&&) = default;
     CheckedSivScene& operator=(CheckedSivScene&&) = default;
 
-    std::vector<CheckedSivMesh> meshes; // file order
-    SivTrackIndex tracks;               // every curve of a mesh or camera has keys to take
-    std::span<const SivCamera> cameras; // file order; their curves checked
-    std::span<const SivLight> lights;   // file order; lights need no check
+    std::vector<CheckedSivMesh> meshes;    // file order
+    std::vector<CheckedSivCamera> cameras; // file order
+    std::span<const SivLight> lights;      // the file's, in its order; lights need no check
+    // The file's tracks by (kind, object id): the curves' track positions are views into it,
+    // and tracks.tracks() the records they name.
+    SivTrackIndex tracks;
 
 private:
     explicit CheckedSivScene(const SivFile& file);

@@ -99,8 +99,12 @@ TEST(SivSceneCheck, TheFirstFaultInThePassOrderIsReportedAndEveryFaultAloneIsFou
 }
 
 TEST(SivSceneCheck, ACheckedSceneHoldsTheBuiltMeshesAndViewsTheFilesRecords) {
-    const SivFile file = threeMeshes();
+    SivFile file = threeMeshes();
+    file.meshes[2].vertices[3].position = {4, -2, 0.5f};
+    file.tracks.push_back(track(kSivTrackPosition, 12, {key(3, {})})); // a second track for camera 1's eye
     const CheckedSivScene checked = checkSivScene(file, "s.siv");
+    using Tracks = std::vector<std::uint32_t>;
+    auto positions = [](SivCurveTracks tracks) { return Tracks(tracks.begin(), tracks.end()); };
     ASSERT_EQ(checked.meshes.size(), 3u);
     for (std::size_t m = 0; m < 3; ++m) {
         const CheckedSivMesh& mesh = checked.meshes[m];
@@ -108,14 +112,20 @@ TEST(SivSceneCheck, ACheckedSceneHoldsTheBuiltMeshesAndViewsTheFilesRecords) {
         EXPECT_EQ(mesh.mesh->faceCount(), 2u) << m;
         EXPECT_EQ(mesh.header, &file.meshes[m].header) << m;
         EXPECT_EQ(mesh.material, &file.materials[m]) << "the record the first face names, not a copy";
+        EXPECT_TRUE(mesh.curves.position.empty()) << m;
     }
     EXPECT_EQ(checked.meshes[0].textureName, "");
     EXPECT_EQ(checked.meshes[2].textureName, "wall.png");
-    EXPECT_EQ(checked.cameras.data(), file.cameras.data());
-    EXPECT_EQ(checked.cameras.size(), 2u);
+    EXPECT_EQ(checked.meshes[2].bounds.min, (Vec3{0, -2, 0}));
+    EXPECT_EQ(checked.meshes[2].bounds.max, (Vec3{4, 1, 0.5f}));
+    EXPECT_EQ(positions(checked.meshes[1].curves.rotation), Tracks{2});
+    EXPECT_TRUE(checked.meshes[0].curves.rotation.empty());
+    ASSERT_EQ(checked.cameras.size(), 2u);
+    EXPECT_EQ(checked.cameras[1].record, &file.cameras[1]);
+    EXPECT_EQ(positions(checked.cameras[0].curves.position), Tracks{0});
+    EXPECT_EQ(positions(checked.cameras[1].curves.position), (Tracks{1, 3})) << "file order";
+    EXPECT_TRUE(checked.cameras[1].curves.target.empty());
     EXPECT_EQ(checked.lights.data(), file.lights.data());
     EXPECT_EQ(checked.lights.size(), 2u);
     EXPECT_EQ(checked.tracks.tracks().data(), file.tracks.data());
-    ASSERT_EQ(checked.tracks.find(kSivTrackRotation, 2).size(), 1u);
-    EXPECT_EQ(checked.tracks.find(kSivTrackRotation, 2)[0], 2u);
 }
