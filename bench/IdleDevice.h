@@ -1,13 +1,25 @@
 // A device that draws nothing, for benchmarks that only load scenes: the loaders need a
-// device to make textures with. Its textures keep only their size.
+// device to make textures with, which keep their size and nothing else.
 #pragma once
 
 #include "gfx/Device.h"
 #include "gfx/Texture.h"
 
-#include <memory>
-
 namespace zamp::bench {
+
+class IdleTexture : public Texture, public Surface {
+public:
+    IdleTexture(int width, int height, bool renderTarget)
+        : width_(width), height_(height), renderTarget_(renderTarget) {}
+    int width() const override { return width_; }
+    int height() const override { return height_; }
+    Surface* renderSurface() override { return renderTarget_ ? this : nullptr; }
+    void upload(const std::uint32_t*) override {}
+
+private:
+    int width_, height_;
+    bool renderTarget_;
+};
 
 class IdleDevice : public Device {
 public:
@@ -27,8 +39,8 @@ public:
     DWORD textureStageState(DWORD, D3DTEXTURESTAGESTATETYPE) const override { return 0; }
     bool setRenderTarget(DWORD, Surface*) override { return false; }
     Surface* renderTarget(DWORD) override { return nullptr; }
-    std::unique_ptr<Texture> createTexture(int width, int height, DWORD, D3DFORMAT) override {
-        return std::make_unique<IdleTexture>(width, height);
+    std::unique_ptr<Texture> createTexture(int width, int height, DWORD usage, D3DFORMAT) override {
+        return std::make_unique<IdleTexture>(width, height, (usage & D3DUSAGE_RENDERTARGET) != 0);
     }
     void drawSubset(const Mesh&, DWORD) override {}
     RgbImage readRenderTarget() override { return {}; }
@@ -36,18 +48,6 @@ public:
     Counters counters() const override { return {}; }
 
 private:
-    class IdleTexture final : public Texture {
-    public:
-        IdleTexture(int width, int height) : width_(width), height_(height) {}
-        int width() const override { return width_; }
-        int height() const override { return height_; }
-        Surface* renderSurface() override { return nullptr; }
-        void upload(const std::uint32_t*) override {}
-
-    private:
-        int width_, height_;
-    };
-
     Matrix identity_ = Matrix::identity();
 };
 

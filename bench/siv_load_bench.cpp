@@ -4,6 +4,10 @@
 // The scene: 64 meshes of 32768 faces (a 128 x 128 grid each), 256 tracks of 512 keys.
 // Then scenes of N one-triangle meshes with a track each, N up to 100000: the tracks are found
 // through an index, so the load grows linearly with N (it used to grow with N squared).
+// Then the SIV files named on the command line, each loaded in turn in the same number of
+// rounds, so that two builds can be compared on real scenes: `siv_load_bench --target=rt
+// --target=pip data/*.siv` in the example show's folder, where their textures are found
+// (`--target=NAME`: a render target that the show's script makes, made first).
 //
 // Built by `make bench` (bench/CMakeLists.txt), which runs it with the other benchmarks.
 // Two baselines: zlib's own inflate of the same payload (the parse step's ratio to it shows
@@ -27,11 +31,12 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
-#include <string>
-#include <unistd.h>
 #include <meshoptimizer.h>
+#include <string>
 #include <vector>
 #include <zlib.h>
+
+#include <unistd.h>
 
 using namespace zamp;
 
@@ -125,9 +130,46 @@ double bestSeconds(int runs, Action action) {
     return best;
 }
 
+// The whole load of each file in `files`, in interleaved rounds: a round loads every file in
+// turn, each as many times as makes 50 ms, so that small scenes are timed above the clock's
+// grain. Textures stay in the registry after the first load, so the SIV work is what is timed.
+void loadNamedFiles(const std::vector<std::string>& files, int rounds, Device& device, ImageFiles& imageFiles,
+                    TextureRegistry& textures) {
+    auto load = [&](const std::string& file) {
+        SceneList scenes;
+        scenes.loadSiv(device, imageFiles, textures, file, "file");
+    };
+    std::vector<int> repeats;
+    for (const std::string& file : files) {
+        load(file);
+        const double once = std::max(1e-6, bestSeconds(1, [&] { load(file); }));
+        repeats.push_back(std::max(1, int(0.05 / once)));
+    }
+    std::vector<std::vector<double>> seconds(files.size());
+    for (int round = 0; round < rounds; ++round)
+        for (std::size_t i = 0; i < files.size(); ++i) {
+            const double start = cpuSeconds();
+            for (int r = 0; r < repeats[i]; ++r) load(files[i]);
+            seconds[i].push_back((cpuSeconds() - start) / repeats[i]);
+        }
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const Spread s = spreadOf(seconds[i]);
+        std::printf("%-40s %8.3f ms [%.3f, %.3f]  (%d rounds of %d loads)\n", files[i].c_str(), s.median * 1e3,
+                    s.low * 1e3, s.high * 1e3, rounds, repeats[i]);
+    }
+}
+
 } // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    std::vector<std::string> files, targets;
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        if (argument.rfind("--target=", 0) == 0)
+            targets.push_back(argument.substr(9));
+        else
+            files.push_back(argument);
+    }
     // A name of this run's own: runs side by side must not remove each other's file.
     const std::string path =
         (std::filesystem::temp_directory_path() / ("zamp-siv-bench-" + std::to_string(::getpid()) + ".siv")).string();
@@ -143,6 +185,7 @@ int main() {
     bench::IdleDevice device;
     const auto imageFiles = openImageFiles();
     TextureRegistry textures;
+    for (const std::string& target : targets) textures.createRenderTarget(device, target, 256, 256);
 
     // The four measures are taken in rounds, one after the other in each, so that a busy spell
     // of a shared machine falls on all of them alike; the ratios are taken within each round.
@@ -229,5 +272,6 @@ int main() {
                     count, seconds * 1e3, seconds * 1e6 / count, seconds / smallest, count / 12500);
     }
     std::filesystem::remove(path);
+    loadNamedFiles(files, rounds, device, *imageFiles, textures);
     return 0;
 }

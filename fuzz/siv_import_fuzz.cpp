@@ -13,8 +13,8 @@
 #include "core/Error.h"
 #include "import/ImportCommand.h"
 #include "import/ImportReport.h"
-#include "siv/SivMeshBuilder.h"
 #include "siv/SivParse.h"
+#include "siv/SivSceneCheck.h"
 #include "siv/SivWriter.h"
 
 #include <cstdio>

@@ -7,6 +7,7 @@
 #include "show/SivSceneBuilder.h"
 #include "show/Warnings.h"
 #include "siv/SivParse.h"
+#include "siv/SivSceneCheck.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -28,13 +29,13 @@ SceneList::~SceneList() {
 
 void SceneList::loadSiv(Device& device, ImageFiles& files, TextureRegistry& textures, const std::string& path,
                         const std::string& name) {
-    // Parse first, then build: the records are released with `file` when this returns, and
+    // Parse, check, then build: the records are released with `file` when this returns, and
     // the scene joins the list only once everything has succeeded.
     // The file is found as a show made on Windows means it; messages name it as the script did.
     sought_.push_back(showFilePath(path));
     try {
         const SivFile file = parseSivFile(readSivFileBytes(sought_.back(), path), path);
-        append(buildSivScene(device, files, textures, file, path, name));
+        append(buildSivScene(device, files, textures, checkSivScene(file, path), name));
     } catch (const std::bad_alloc&) {
         // The bounds keep real files far from this; say what was being loaded.
         throw Error("File " + path + ": there is not enough memory to load it.");
@@ -76,7 +77,7 @@ void SceneList::loadModel(Device& device, ImageFiles& files, TextureRegistry& te
         const std::string scene = (std::filesystem::path(model.folder) / kModelSceneFile).string();
         try {
             const SivFile parsed = parseSivFile(readSivFileBytes(scene, path), path);
-            return buildSivScene(device, files, textures, parsed, path, name, model.folder);
+            return buildSivScene(device, files, textures, checkSivScene(parsed, path), name, model.folder);
         } catch (const std::bad_alloc&) {
             throw Error("File " + path + ": there is not enough memory to load it.");
         }

@@ -16,12 +16,12 @@ TCBKey<V> restingKey(const V& value) {
     return key;
 }
 
-// Calls `add` with every key of every matching track, in file order; false when none matched.
+// Calls `add` with every key of every matching track, in order; false when none matched.
 template <class AddKey>
-bool forEachMatchingKey(const SivTrackIndex& tracks, std::int32_t objectId, std::int32_t kind, AddKey add) {
-    const auto matching = tracks.find(kind, objectId);
+bool forEachMatchingKey(std::span<const SivTrackRecord> tracks, std::span<const std::uint32_t> matching,
+                        AddKey add) {
     for (std::uint32_t t : matching)
-        for (const SivKey& key : tracks.tracks()[t].keys) add(key);
+        for (const SivKey& key : tracks[t].keys) add(key);
     return !matching.empty();
 }
 
@@ -29,7 +29,17 @@ bool forEachMatchingKey(const SivTrackIndex& tracks, std::int32_t objectId, std:
 
 void fillSivCurve(const SivTrackIndex& tracks, std::int32_t objectId, std::int32_t kind, TCBCurve<Vec3>& curve,
                   const Vec3& fallback) {
-    const bool found = forEachMatchingKey(tracks, objectId, kind, [&](const SivKey& key) {
+    fillSivCurve(tracks.tracks(), tracks.find(kind, objectId), curve, fallback);
+}
+
+void fillSivCurve(const SivTrackIndex& tracks, std::int32_t objectId, std::int32_t kind, LinearQuaternionCurve& curve,
+                  const Quaternion& fallback) {
+    fillSivCurve(tracks.tracks(), tracks.find(kind, objectId), curve, fallback);
+}
+
+void fillSivCurve(std::span<const SivTrackRecord> tracks, std::span<const std::uint32_t> matching,
+                  TCBCurve<Vec3>& curve, const Vec3& fallback) {
+    const bool found = forEachMatchingKey(tracks, matching, [&](const SivKey& key) {
         TCBKey<Vec3> k;
         k.time = key.time;
         k.tension = key.tension;
@@ -41,9 +51,9 @@ void fillSivCurve(const SivTrackIndex& tracks, std::int32_t objectId, std::int32
     if (!found) curve.addKey(restingKey(fallback));
 }
 
-void fillSivCurve(const SivTrackIndex& tracks, std::int32_t objectId, std::int32_t kind, LinearQuaternionCurve& curve,
-                  const Quaternion& fallback) {
-    const bool found = forEachMatchingKey(tracks, objectId, kind, [&](const SivKey& key) {
+void fillSivCurve(std::span<const SivTrackRecord> tracks, std::span<const std::uint32_t> matching,
+                  LinearQuaternionCurve& curve, const Quaternion& fallback) {
+    const bool found = forEachMatchingKey(tracks, matching, [&](const SivKey& key) {
         QuaternionKey k;
         k.time = key.time;
         k.value = {key.value.x, key.value.y, key.value.z, key.w};
@@ -58,12 +68,19 @@ void fillSivCurve(const SivTrackIndex& tracks, std::int32_t objectId, std::int32
 }
 
 SceneCamera buildSivCamera(const SivCamera& record, const SivTrackIndex& tracks) {
+    CheckedSivCamera found{&record, {tracks.find(kSivTrackPosition, record.positionTrackId),
+                                     tracks.find(kSivTrackPosition, record.targetTrackId)}};
+    return buildSivCamera(found, tracks.tracks());
+}
+
+SceneCamera buildSivCamera(const CheckedSivCamera& checked, std::span<const SivTrackRecord> tracks) {
+    const SivCamera& record = *checked.record;
     SceneCamera camera;
     // The file cannot animate these two: every camera gets exactly one key of each.
     camera.fov.addKey(restingKey(45.0f));
     camera.up.addKey(restingKey(Vec3{0.0f, 1.0f, 0.0f}));
-    fillSivCurve(tracks, record.positionTrackId, kSivTrackPosition, camera.position, record.position);
-    fillSivCurve(tracks, record.targetTrackId, kSivTrackPosition, camera.target, record.target);
+    fillSivCurve(tracks, checked.curves.position, camera.position, record.position);
+    fillSivCurve(tracks, checked.curves.target, camera.target, record.target);
     return camera;
 }
 

@@ -7,11 +7,11 @@ namespace zamp {
 
 namespace {
 
-void checkHasKeys(const SivTrackIndex& index, std::int32_t kind, std::int32_t objectId, const std::string& owner,
-                  const char* curve, const std::string& path) {
-    const auto matching = index.find(kind, objectId);
+SivCurveTracks checkHasKeys(const SivTrackIndex& index, std::int32_t kind, std::int32_t objectId,
+                            const std::string& owner, const char* curve, const std::string& path) {
+    const SivCurveTracks matching = index.find(kind, objectId);
     // No track at all: the curve gets its resting key. Tracks with keys: it gets theirs.
-    if (matching.empty() || index.keyCount(kind, objectId) != 0) return;
+    if (matching.empty() || index.keyCount(kind, objectId) != 0) return matching;
     const std::uint32_t first = matching.front();
     throw Error("File " + path + ": " + owner + " has no " + curve + ": its " + curve + " track " +
                 std::to_string(first) + " (object " + std::to_string(objectId) + ") has no keys (key count " +
@@ -20,20 +20,24 @@ void checkHasKeys(const SivTrackIndex& index, std::int32_t kind, std::int32_t ob
 
 } // namespace
 
-void checkSivMeshCurves(const SivFile& file, const SivTrackIndex& index, std::size_t meshIndex,
-                        const std::string& path) {
+SivMeshCurveTracks checkSivMeshCurves(const SivFile& file, const SivTrackIndex& index, std::size_t meshIndex,
+                                      const std::string& path) {
     const std::int32_t id = file.meshes[meshIndex].header.objectId;
     const std::string owner = "mesh " + std::to_string(meshIndex);
-    checkHasKeys(index, kSivTrackPosition, id, owner, "position", path);
-    checkHasKeys(index, kSivTrackRotation, id, owner, "rotation", path);
+    SivMeshCurveTracks tracks;
+    tracks.position = checkHasKeys(index, kSivTrackPosition, id, owner, "position", path);
+    tracks.rotation = checkHasKeys(index, kSivTrackRotation, id, owner, "rotation", path);
+    return tracks;
 }
 
-void checkSivCameraCurves(const SivFile& file, const SivTrackIndex& index, std::size_t cameraIndex,
-                          const std::string& path) {
+SivCameraCurveTracks checkSivCameraCurves(const SivFile& file, const SivTrackIndex& index, std::size_t cameraIndex,
+                                          const std::string& path) {
     const SivCamera& camera = file.cameras[cameraIndex];
     const std::string owner = "camera " + std::to_string(cameraIndex);
-    checkHasKeys(index, kSivTrackPosition, camera.positionTrackId, owner, "position", path);
-    checkHasKeys(index, kSivTrackPosition, camera.targetTrackId, owner, "target", path);
+    SivCameraCurveTracks tracks;
+    tracks.position = checkHasKeys(index, kSivTrackPosition, camera.positionTrackId, owner, "position", path);
+    tracks.target = checkHasKeys(index, kSivTrackPosition, camera.targetTrackId, owner, "target", path);
+    return tracks;
 }
 
 void checkSivCurveKeyBudget(const SivFile& file, const SivTrackIndex& index, const std::string& path) {

@@ -7,7 +7,7 @@
 // aligned, so only that one is packed and the others can be referenced freely.
 //
 // What this header does not do: it checks nothing. Counts and indices in these records come
-// from a file and must be checked before they are trusted (see SivParse.h, SivSceneBuilder.h).
+// from a file and must be checked before they are trusted (see SivParse.h, SivSceneCheck.h).
 #pragma once
 
 #include "core/Values.h"

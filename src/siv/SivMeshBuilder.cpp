@@ -1,10 +1,9 @@
 #include "siv/SivMeshBuilder.h"
 
 #include "core/Error.h"
-#include "siv/SivCurveChecks.h"
-#include "siv/SivTrackIndex.h"
 
 #include <cstddef>
+#include <cstring>
 
 namespace zamp {
 
@@ -77,26 +76,15 @@ SivTextureNames::SivTextureNames(const SivFile& file) : file_(file) {
     for (std::size_t e = 0; e < file.textures.size(); ++e) firstEntry_.try_emplace(file.textures[e].textureId, e);
 }
 
-std::string SivTextureNames::forMaterial(const SivMaterial& material, const std::string& path) const {
+std::string_view SivTextureNames::forMaterial(const SivMaterial& material, const std::string& path) const {
     const auto found = firstEntry_.find(material.textureId);
     if (found == firstEntry_.end()) return {};
-    const std::optional<std::string> name = sivTextureName(file_.textures[found->second]);
-    if (!name)
+    const SivTextureEntry& entry = file_.textures[found->second];
+    const char* end = static_cast<const char*>(std::memchr(entry.fileName, 0, sizeof entry.fileName));
+    if (!end)
         throw Error("File " + path + ": texture entry " + std::to_string(found->second) +
                     " has a file name with no ending zero byte.");
-    return *name;
-}
-
-void checkSivScene(const SivFile& file, const std::string& path) {
-    const SivTrackIndex tracks(file.tracks);
-    checkSivCurveKeyBudget(file, tracks, path);
-    const SivTextureNames textures(file);
-    for (std::size_t m = 0; m < file.meshes.size(); ++m) {
-        buildSivMesh(file.meshes[m], path, m);
-        textures.forMaterial(sivMeshMaterial(file, m, path), path);
-        checkSivMeshCurves(file, tracks, m, path);
-    }
-    for (std::size_t c = 0; c < file.cameras.size(); ++c) checkSivCameraCurves(file, tracks, c, path);
+    return std::string_view(entry.fileName, static_cast<std::size_t>(end - entry.fileName));
 }
 
 Material sivMaterial(const SivMaterial& record) {

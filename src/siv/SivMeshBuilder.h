@@ -1,6 +1,6 @@
-// The device-free half of building a SIV scene: each mesh section as a utility-library mesh,
-// the material and texture each mesh uses, with the checks that the player makes while
-// building. Tools that inspect files run the same checks without a device.
+// The mesh checks of a SIV scene and what they find: each mesh section as a utility-library
+// mesh, the material and texture each mesh uses. The check pass (siv/SivSceneCheck.h) runs
+// them in the player's order; nothing else should call them alone.
 #pragma once
 
 #include "gfx/Mesh.h"
@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 
 namespace zamp {
@@ -33,19 +34,14 @@ public:
     // `file` must outlive this.
     explicit SivTextureNames(const SivFile& file);
     // The texture file that `material` asks for: the name of the first texture entry with its
-    // id, or an empty string when there is no such entry or its name is empty. Throws
-    // "File <path>: texture entry E has a file name with no ending zero byte."
-    std::string forMaterial(const SivMaterial& material, const std::string& path) const;
+    // id (a view of the entry's bytes), or an empty name when there is no such entry or its name
+    // is empty. Throws "File <path>: texture entry E has a file name with no ending zero byte."
+    std::string_view forMaterial(const SivMaterial& material, const std::string& path) const;
 
 private:
     const SivFile& file_;
     std::unordered_map<std::int32_t, std::size_t> firstEntry_;
 };
-
-// Every check of scene building that needs no device, in the same order: the curve key budget,
-// then each mesh built and dropped, its texture name checked but not loaded and its curves'
-// tracks checked, then each camera's tracks.
-void checkSivScene(const SivFile& file, const std::string& path);
 
 // The mesh material: colours with alpha 1, black emissive, the record's power.
 Material sivMaterial(const SivMaterial& record);

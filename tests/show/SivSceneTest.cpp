@@ -1,6 +1,6 @@
 // Building scenes from parsed files: meshes with their index width, geometry, material and
 // texture; the scene list's ownership and lookup; and the faults that end a load with a
-// message instead of a bad scene.
+// message instead of a bad scene, all found by the check pass before anything is built.
 #include "support/SivTestSupport.h"
 
 #include "platform/Platform.h"
@@ -8,10 +8,12 @@
 #include "support/RecordingDevice.h"
 #include "show/Scene.h"
 #include "show/SivSceneBuilder.h"
-#include "siv/SivMeshBuilder.h"
+#include "siv/SivSceneCheck.h"
+#include "support/PictureBytes.h"
 
 #include <algorithm>
 #include <array>
+#include <fstream>
 
 #include <sys/stat.h>
 
@@ -23,7 +25,7 @@ namespace {
 class SivScene : public ::testing::Test {
 protected:
     std::unique_ptr<Scene> build(const SivFile& file, const std::string& name = "scene") {
-        return buildSivScene(device, *imageFiles, textures, file, "f.siv", name);
+        return buildSivScene(device, *imageFiles, textures, checkSivScene(file, "f.siv"), name);
     }
     Failure buildFailure(const SivFile& file) {
         return failureOf([&] { build(file); });
@@ -349,4 +351,38 @@ TEST_F(SivScene, MendedFaultsEndTheLoadWithAMessage) {
     file.meshes[1].faces[1].indices[2] = 65534;
     EXPECT_EQ(loadFailure(file).kind, Failure::None);
     EXPECT_EQ(failureOf([&] { checkSivScene(file, "f.siv"); }).kind, Failure::None);
+}
+
+TEST_F(SivScene, EveryFaultOfTheFileIsFoundBeforeATextureIsLoaded) {
+    // Mesh 0 names a picture that loads, mesh 1 one that does not exist. The check pass runs
+    // whole before building starts: a fault of the file, wherever it is, leaves the registry
+    // untouched and is the message, and a texture is the one thing left to fail once it passes.
+    const std::string picture = dir.file("tex.png");
+    std::ofstream(picture, std::ios::binary) << test::pngPicture(2, 2, 0xFF336699);
+    SivFile file = smallScene();
+    file.textures = {makeSivTextureEntry(5, picture), makeSivTextureEntry(6, dir.file("missing.png"))};
+    file.materials.push_back(material(1, 6));
+    file.meshes.push_back(quadMesh(2, 1));
+    struct Case {
+        const char* what;
+        std::function<void(SivFile&)> damage;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"a face of the last mesh", [](SivFile& f) { f.meshes[1].faces[1].indices[0] = 9; },
+         "mesh 1 face 1 uses vertex 9, but the mesh has 4 vertices."},
+        {"a camera's track", [](SivFile& f) { f.tracks[0].keys.clear(); },
+         "camera 0 has no position: its position track 0 (object 10) has no keys (key count 0)."},
+    };
+    for (const Case& c : cases) {
+        SivFile damaged = file;
+        c.damage(damaged);
+        const Failure f = loadFailure(damaged);
+        EXPECT_EQ(f.text, "File " + lastPath + ": " + c.message) << c.what;
+        EXPECT_EQ(textures.size(), 0u) << c.what << ": no texture is loaded for a file that fails its checks";
+    }
+    const Failure texture = loadFailure(file);
+    EXPECT_EQ(texture.text.rfind("Error Loading Texture " + dir.file("missing.png") + ": ", 0), 0u) << texture.text;
+    EXPECT_EQ(textures.size(), 1u) << "mesh 0's texture was loaded before mesh 1's failed";
+    EXPECT_EQ(scenes.size(), 0u);
 }

@@ -6,7 +6,7 @@
 #include "show/TextureRegistry.h"
 #include "support/RecordingDevice.h"
 #include "show/SivSceneBuilder.h"
-#include "siv/SivMeshBuilder.h"
+#include "siv/SivSceneCheck.h"
 #include "show/SivTracks.h"
 
 using namespace zamp;
@@ -39,7 +39,7 @@ std::vector<float> times(const LinearQuaternionCurve& curve) {
 
 class SivTracks : public ::testing::Test {
 protected:
-    std::unique_ptr<Scene> build(const SivFile& file) { return buildSivScene(device, *imageFiles, textures, file, "t.siv", "t"); }
+    std::unique_ptr<Scene> build(const SivFile& file) { return buildSivScene(device, *imageFiles, textures, checkSivScene(file, "t.siv"), "t"); }
     test::RecordingDevice device;
     std::unique_ptr<ImageFiles> imageFiles = openImageFiles();
     TextureRegistry textures;

@@ -75,7 +75,7 @@ std::size_t loadPeak(const std::vector<std::uint8_t>& file) {
     peak = before;
     try {
         const SivFile parsed = parseSivFile(file, "m.siv");
-        scenes.append(buildSivScene(device, *imageFiles, textures, parsed, "m.siv", "m"));
+        scenes.append(buildSivScene(device, *imageFiles, textures, checkSivScene(parsed, "m.siv"), "m"));
     } catch (const Error&) {
         // Refused files count too: what matters is what they cost on the way.
     }

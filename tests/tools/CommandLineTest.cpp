@@ -1,6 +1,12 @@
 // The siv program as a user runs it: exit codes, where messages go, and a build followed by
 // info on the file it wrote.
+#include "core/Error.h"
+#include "platform/Platform.h"
+#include "show/Scene.h"
+#include "show/TextureRegistry.h"
 #include "siv/SivWriter.h"
+#include "support/RecordingDevice.h"
+#include "support/SivRecords.h"
 
 #include "SivCommandSupport.h"
 
@@ -13,6 +19,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 
 namespace {
@@ -137,4 +144,65 @@ TEST_F(SivCommand, BadFilesGiveThePlayersMessageAndExitOne) {
     EXPECT_EQ(badDescription.err, path("scene2.lua") +
                                       ": meshes[1].material: no material 0 (materials are numbered from 0; there are 0)\n");
     EXPECT_FALSE(std::filesystem::exists(path("bad.siv")));
+}
+
+TEST_F(SivCommand, InfoAndThePlayerRefuseABadFileWithTheSameFirstMessage) {
+    // Both run the one check pass: for a file with two faults both name the one that the
+    // player's order meets first. A texture file that does not load is the player's alone.
+    using namespace zamp::sivtest;
+    auto playerMessage = [](const std::string& file) -> std::string {
+        zamp::test::RecordingDevice device;
+        const auto imageFiles = zamp::openImageFiles();
+        zamp::TextureRegistry textures;
+        zamp::SceneList scenes;
+        try {
+            scenes.loadSiv(device, *imageFiles, textures, file, "s");
+        } catch (const zamp::Error& e) {
+            return e.what();
+        }
+        return "(loaded)";
+    };
+    struct Case {
+        const char* name;
+        std::function<void(zamp::SivFile&)> damage;
+        std::string first; // after "File PATH: "
+    };
+    const Case cases[] = {
+        {"curves-then-faces.siv",
+         [](zamp::SivFile& f) {
+             f.meshes[1].faces[0].indices[1] = -2;
+             f.tracks.push_back(track(zamp::kSivTrackRotation, 1, {}));
+         },
+         "mesh 0 has no rotation: its rotation track 1 (object 1) has no keys (key count 0)."},
+        {"texture-then-camera.siv",
+         [](zamp::SivFile& f) {
+             f.tracks[0].keys.clear();
+             std::fill(std::begin(f.textures[0].fileName), std::end(f.textures[0].fileName), 'x');
+         },
+         "texture entry 0 has a file name with no ending zero byte."},
+        {"budget-then-faces.siv",
+         [](zamp::SivFile& f) {
+             f.meshes.assign(20, quadMesh(10));
+             f.meshes[0].faces.clear();
+         },
+         "its meshes and cameras would copy 42 keys from its tracks, more than 4 times the 2 keys the tracks hold "
+         "(many meshes or cameras share one object id)."},
+    };
+    for (const Case& c : cases) {
+        zamp::SivFile file = smallScene();
+        file.meshes.push_back(quadMesh(2));
+        c.damage(file);
+        zamp::writeBinaryFile(path(c.name), zamp::encodeSivFile(file));
+        const std::string expected = "File " + path(c.name) + ": " + c.first;
+        EXPECT_EQ(playerMessage(path(c.name)), expected) << c.name;
+        const Outcome info = run("info '" + path(c.name) + "'");
+        EXPECT_EQ(info.exitCode, 1) << c.name;
+        EXPECT_EQ(info.err, expected + "\n") << c.name;
+    }
+    zamp::SivFile file = smallScene();
+    file.textures[0] = zamp::makeSivTextureEntry(5, path("gone.png"));
+    zamp::writeBinaryFile(path("gone.siv"), zamp::encodeSivFile(file));
+    EXPECT_EQ(playerMessage(path("gone.siv")).rfind("Error Loading Texture " + path("gone.png") + ": ", 0), 0u);
+    const Outcome info = run("info '" + path("gone.siv") + "'");
+    EXPECT_EQ(info.exitCode, 0) << info.err;
 }

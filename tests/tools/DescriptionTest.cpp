@@ -4,7 +4,7 @@
 #include "SivDescription.h"
 
 #include "siv/SivParse.h"
-#include "siv/SivMeshBuilder.h"
+#include "siv/SivSceneCheck.h"
 #include "siv/SivWriter.h"
 
 #include <gtest/gtest.h>

@@ -16,7 +16,7 @@
 #include "core/DisplayText.h"
 #include "core/Error.h"
 #include "siv/SivParse.h"
-#include "siv/SivMeshBuilder.h"
+#include "siv/SivSceneCheck.h"
 #include "siv/SivWriter.h"
 
 #include <cstring>
@@ -136,7 +136,7 @@ int info(const std::string& path, const InfoOptions& options) {
         std::memcpy(&header, bytes.data(), sizeof header);
         printSivInfo(std::cout, file, header.compressedSize, header.uncompressedSize, options);
         std::cout.flush();
-        // What the player would still refuse while building the scene (textures not loaded).
+        // The player's check pass: what it would refuse before building (textures not loaded).
         checkSivScene(file, path);
         return 0;
     });
