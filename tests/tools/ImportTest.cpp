@@ -384,7 +384,10 @@ TEST_F(Import, MotionBeforeTheFirstKeyHoldsItAndSignChangingKeysTurnTheShortWay)
         EXPECT_NEAR(distance(position.evaluate(t), {0, 2 * into, 0}), 0, 1e-3);
         // Turned about y by a quarter turn times `into`; mirrored into the player's frame.
         const Quaternion turned = aboutY(kPi / 2 * into);
-        EXPECT_LE(degreesBetween(rotation.evaluate(t), {-turned.x, -turned.y, turned.z, turned.w}), 0.1);
+        const Quaternion played = rotation.evaluate(t);
+        EXPECT_LE(degreesBetween(played, {-turned.x, -turned.y, turned.z, turned.w}), 0.1);
+        // A turn and nothing else: the player's matrix of a longer quaternion would scale too.
+        EXPECT_NEAR(std::sqrt(played.x * played.x + played.y * played.y + played.z * played.z + played.w * played.w), 1, 1e-3);
     }
 }
 
