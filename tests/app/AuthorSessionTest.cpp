@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <fstream>
 #include <sys/stat.h>
 #include <thread>
 
@@ -128,6 +129,87 @@ TEST_F(AuthorFixture, AFirstLoadThatFailedIsWatchedForWhatItDidNotFind) {
     session->checkFiles();
     EXPECT_TRUE(session->errorText().empty()) << session->errorText();
     EXPECT_EQ(app.show->scenes.size(), 1u);
+}
+
+// Each file a show found is watched where it was found: a picture named without "data/" and
+// found under data/, names written on Windows (backslashes, another case) found on a disk
+// that tells case apart, the script itself in a folder of another case. Saving the file loads
+// the show again; the script counts its loads in a file of its own, the sign looked for.
+TEST_F(AuthorFixture, EveryFileTheShowFoundIsWatchedWhereItLies) {
+    struct Case {
+        const char* name;
+        const char* onDisk;  // where the file lies
+        std::string loads;   // what the script does with it
+    };
+    const std::vector<Case> cases = {
+        {"a picture named without data/", "data/pic.png", "loadimage('pic.png', 'pic')"},
+        {"a picture named the Windows way", "data/pics/pic.png", "loadimage('Pics\\\\PIC.png', 'pic')"},
+        {"a scene named the Windows way", "data/scenes/scene.siv", "loadsiv('DATA\\\\Scenes\\\\Scene.SIV', 'scene')"},
+        {"music named the Windows way", "data/tune.wav", "loadmusic('Data\\\\TUNE.wav')"},
+        {"the script in a folder of another case", "Data/Script.lua", ""},
+    };
+    const std::string counting = "local f = io.open('loads.txt', 'a') f:write('x') f:close() ";
+    // The file at `path` in its `version`: a picture red, then blue.
+    auto writeShowFile = [](const std::filesystem::path& path, int version) {
+        std::filesystem::create_directories(path.parent_path());
+        const std::string name = path.filename().string();
+        if (name == "pic.png")
+            test::writeTestPng(path, 4, 4, version == 1 ? +[](int, int) -> std::uint32_t { return 0xFFFF0000; }
+                                                         : +[](int, int) -> std::uint32_t { return 0xFF0000FF; });
+        else if (name == "scene.siv")
+            writeBinaryFile(path.string(), encodeSivFile(sivtest::smallScene()));
+        else if (name == "tune.wav")
+            testaudio::writeFile(path, testaudio::wavFile({{version == 1 ? 440.0 : 660.0, 0.2}}));
+        // As an editor's save: a later modification time than the last.
+        std::filesystem::last_write_time(path, std::filesystem::file_time_type::clock::now() + std::chrono::hours(version));
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::filesystem::path folder = dir.path() / ("show-" + std::to_string(&c - cases.data()));
+        std::filesystem::create_directories(folder);
+        std::filesystem::current_path(folder);
+        auto write = [&](const std::string& relative, int version, const std::string& text = "") {
+            const std::filesystem::path path = folder / relative;
+            std::filesystem::create_directories(path.parent_path());
+            if (!text.empty()) {
+                std::ofstream(path) << text;
+                std::filesystem::last_write_time(path, std::filesystem::file_time_type::clock::now() + std::chrono::hours(version));
+            } else {
+                writeShowFile(path, version);
+            }
+        };
+        const bool scriptCase = std::string(c.onDisk) == "Data/Script.lua";
+        const bool picture = std::string(c.loads).find("loadimage") != std::string::npos;
+        const std::string shows = picture ? "local p = layer(2, 'pic', 2, 2, 1) start(0, p) stop(30, p) "
+                                            "setimagescale(0, 1024, 768, p) "
+                                          : "";
+        auto script = [&](int r) { return counting + colourShow(r, 0, 0, c.loads + " " + shows); };
+        write(scriptCase ? "Data/Script.lua" : "data/script.lua", 1, script(10));
+        if (!scriptCase) write(c.onDisk, 1);
+
+        DemoApp authorApp;
+        authorApp.attachDevice(gl.device());
+        ASSERT_EQ(authorApp.loadShow("data/script.lua"), 0);
+        AuthorSession author(authorApp, false);
+        auto loads = [&] { return test::readText(folder / "loads.txt").size(); };
+        auto shown = [&] {
+            author.drawFrame();
+            return test::pixelAt(gl.device().readRenderTarget(), 160, 120);
+        };
+        ASSERT_EQ(loads(), 1u);
+        if (picture) { EXPECT_TRUE(test::near(shown(), {255, 0, 0})) << test::describe(shown()); }
+        author.checkFiles();
+        EXPECT_EQ(loads(), 1u) << "nothing changed yet";
+
+        if (scriptCase) write("Data/Script.lua", 2, script(20));
+        else write(c.onDisk, 2);
+        author.checkFiles();
+        EXPECT_EQ(loads(), 2u) << c.onDisk << " was saved: the show loads again";
+        EXPECT_TRUE(author.errorText().empty()) << author.errorText();
+        if (picture) { EXPECT_TRUE(test::near(shown(), {0, 0, 255})) << test::describe(shown()); }
+        if (scriptCase) { EXPECT_TRUE(test::near(shown(), {20, 0, 0})) << test::describe(shown()); }
+        std::filesystem::current_path(dir.path());
+    }
 }
 
 TEST_F(AuthorFixture, AScriptThatNeverEndsIsStoppedAndTheLastGoodShowPlaysOn) {

@@ -14,6 +14,7 @@
 #include <csignal>
 #include <cstring>
 #include <fstream>
+#include <string>
 #include <thread>
 
 namespace zamp {
@@ -71,6 +72,56 @@ TEST(RenderMusic, TheMusicWavIsTheRenderedSpanOfAPositionedStreamToTheSample) {
             const int expected = source[(i + 13230) % source.size()];
             ASSERT_NEAR(samples[2 * i], expected, 1) << "frame " << i;
             ASSERT_NEAR(samples[2 * i + 1], expected, 1) << "frame " << i;
+        }
+    }
+}
+
+// Every field of music.wav's header, for renders whose length (0.51 s) is no whole number of
+// the picture's frames, and at 29.97 fps no whole number of samples either (16 frames are
+// 23543.5 samples, written as 23544).
+TEST(RenderMusic, EveryFieldOfTheMusicWavHeaderDescribesWhatFollows) {
+    TempDir show;
+    std::filesystem::create_directories(show.path() / "data");
+    testaudio::writeFile(show.path() / "data" / "tone.wav", testaudio::wavFile({{440, 0.3}}));
+    // A stream shorter than one frame of the picture loops through the render too.
+    testaudio::writeFile(show.path() / "data" / "tick.wav", testaudio::wavFileOf({1000, -1000, 500, 7, -3}));
+    const auto u16 = [](const std::vector<std::uint8_t>& b, std::size_t at) { return unsigned(b[at] | b[at + 1] << 8); };
+    for (const char* music : {"tone.wav", "tick.wav"}) {
+        for (double fps : {29.97, 7.0}) {
+            SCOPED_TRACE(std::string(music) + " at " + std::to_string(fps) + " fps");
+            show.write("data/script.lua", std::string("loadmusic('data/") + music + "') endtime(0.51)");
+            std::filesystem::remove_all(show.path() / "out");
+            auto r = runZamp({"--render", "out", "--fps", std::to_string(fps)}, show.path());
+            ASSERT_EQ(r.exitCode, 0) << r.err;
+            long frames = 0;
+            while (std::filesystem::exists(show.path() / "out" / test::framePngName(frames))) ++frames;
+            ASSERT_GT(frames, 0);
+            const auto samples = std::uint32_t(std::llround(double(frames) / fps * 44100));
+            const auto b = readBytes(show.path() / "out" / "music.wav");
+            ASSERT_EQ(b.size(), 44u + samples * 4u) << frames << " frames";
+            EXPECT_EQ(std::string(b.begin(), b.begin() + 4), "RIFF");
+            EXPECT_EQ(le32(b, 4), 36u + samples * 4u) << "RIFF size: all that follows it";
+            EXPECT_EQ(std::string(b.begin() + 8, b.begin() + 16), "WAVEfmt ");
+            EXPECT_EQ(le32(b, 16), 16u) << "fmt chunk size";
+            EXPECT_EQ(u16(b, 20), 1u) << "PCM";
+            EXPECT_EQ(u16(b, 22), 2u) << "channels";
+            EXPECT_EQ(le32(b, 24), 44100u) << "sample rate";
+            EXPECT_EQ(le32(b, 28), 44100u * 4u) << "bytes a second";
+            EXPECT_EQ(u16(b, 32), 4u) << "bytes a frame";
+            EXPECT_EQ(u16(b, 34), 16u) << "bits a sample";
+            EXPECT_EQ(std::string(b.begin() + 36, b.begin() + 40), "data");
+            EXPECT_EQ(le32(b, 40), samples * 4u) << "data size";
+            if (std::string(music) == "tick.wav") {
+                // Five samples, again and again, in both ears.
+                const std::int16_t tick[] = {1000, -1000, 500, 7, -3};
+                for (std::uint32_t i = 0; i < samples; ++i) {
+                    std::int16_t left, right;
+                    std::memcpy(&left, &b[44 + 4 * i], 2);
+                    std::memcpy(&right, &b[46 + 4 * i], 2);
+                    ASSERT_NEAR(left, tick[i % 5], 1) << "frame " << i;
+                    ASSERT_NEAR(right, tick[i % 5], 1) << "frame " << i;
+                }
+            }
         }
     }
 }

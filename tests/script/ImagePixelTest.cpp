@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 namespace zamp {
 namespace {
 
@@ -66,6 +69,64 @@ TEST_F(PixelFixture, RotationDirectionShowsOnAnAsymmetricKey) {
     EXPECT_PIXEL(img, 600, 300, 255, 255, 255);
     EXPECT_PIXEL(img, 400, 500, 255, 255, 255);
     EXPECT_PIXEL(img, 600, 500, 0, 0, 0);
+}
+
+// Key times in a script are demo times: each key function stores its time less the layer's
+// start, and the layer is drawn at the demo time less its start, so a key given at 6 s acts
+// at 6 s whenever the layer starts. Here every key function on a layer that starts at 5 s.
+TEST_F(PixelFixture, EveryKeyFunctionActsAtItsOwnDemoTimeOnALayerStartingLater) {
+    struct Sample {
+        float t;
+        int x, y;
+        test::Rgb colour;
+    };
+    struct Case {
+        const char* name;
+        std::string keys; // on layer n, which starts at 5
+        std::vector<Sample> samples;
+    };
+    const test::Rgb white{255, 255, 255}, black{0, 0, 0};
+    const std::string whiteKey = "setimagecolor(5, 255, 255, 255, 255, n) ";
+    const std::vector<Case> cases = {
+        {"position: from (0, 0) at 5 s to (400, 0) at 6 s, easing",
+         whiteKey + "setimagescale(5, 100, 100, n) setimagepos(5, 0, 0, n) setimagepos(6, 400, 0, n)",
+         {{4.9f, 50, 50, black},
+          {5.0f, 50, 50, white},  {5.0f, 250, 50, black},
+          {5.5f, 50, 50, black},  {5.5f, 250, 50, white},
+          {6.0f, 250, 50, black}, {6.0f, 450, 50, white},
+          {9.0f, 450, 50, white}, {9.0f, 50, 50, black}}},
+        {"position keys at 0 and 1 s, before the layer starts: the last key throughout",
+         whiteKey + "setimagescale(5, 100, 100, n) setimagepos(0, 0, 0, n) setimagepos(1, 400, 0, n)",
+         {{5.0f, 450, 50, white}, {5.0f, 50, 50, black}, {5.5f, 450, 50, white}, {6.5f, 450, 50, white}}},
+        {"size: from 100 wide at 5 s to 300 wide at 6 s, easing",
+         whiteKey + "setimagepos(5, 0, 0, n) setimagescale(5, 100, 100, n) setimagescale(6, 300, 100, n)",
+         {{5.0f, 50, 50, white},  {5.0f, 150, 50, black},
+          {5.5f, 150, 50, white}, {5.5f, 250, 50, black},
+          {6.0f, 250, 50, white}, {8.0f, 250, 50, white}}},
+        {"rotation: a bar about (512, 384) from 0 at 5 s to 90 degrees at 6 s, linearly",
+         whiteKey + "setimagepos(5, 312, 374, n) setimagescale(5, 400, 20, n) setimagerot(5, 0, n) setimagerot(6, 90, n)",
+         {{5.0f, 650, 384, white}, {5.0f, 512, 250, black},
+          {5.5f, 612, 284, white}, {5.5f, 612, 484, black}, {5.5f, 650, 384, black},
+          {6.0f, 512, 250, white}, {6.0f, 650, 384, black},
+          {7.0f, 512, 250, white}}},
+        {"colour: from black at 5 s to (200, 100, 50) at 6 s, linearly",
+         "setimagecolor(5, 0, 0, 0, 255, n) setimagecolor(6, 200, 100, 50, 255, n)",
+         {{5.0f, 512, 384, black},
+          {5.5f, 512, 384, {100, 50, 25}},
+          {6.0f, 512, 384, {200, 100, 50}},
+          {7.5f, 512, 384, {200, 100, 50}}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::ScriptedShow shown{gl.device()};
+        ASSERT_EQ(shown.run(std::string(kPlain) + "n = layer(2, 'plain', 0, 2, 1) start(5, n) stop(20, n) " + c.keys), 0);
+        for (const Sample& at : c.samples) {
+            shown.drawFrame(at.t);
+            const RgbImage img = gl.device().readRenderTarget();
+            SCOPED_TRACE("at " + std::to_string(at.t) + " s");
+            EXPECT_PIXEL_NEAR(img, at.x, at.y, 2, at.colour.r, at.colour.g, at.colour.b);
+        }
+    }
 }
 
 std::uint32_t quadrants(int x, int y) {

@@ -20,6 +20,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 
@@ -314,6 +315,80 @@ TEST_F(Import, ThreeDsWrittenByAssimpsExporterKeepsItsMeshAndMaterial) {
     ASSERT_NE(painted, m.file.materials.end());
     EXPECT_NEAR(painted->diffuse.g, 0.5f, 1e-4);
     EXPECT_NEAR(painted->diffuse.b, 0.6f, 1e-4);
+}
+
+// A slanted quad (the plane x + y = 1, facing away from the origin) under a node stretched
+// four times along x: its normals are carried by the inverse transpose of the node's matrix,
+// so they stay square to the stretched surface, and come out of unit length.
+TEST_F(Import, NormalsUnderANonUniformlyScaledNodeStaySquareToTheSurface) {
+    gltf::Document doc;
+    gltf::Mesh roof;
+    roof.name = "roof";
+    roof.positions = {{1, 0, 0}, {0, 1, 0}, {0, 1, 1}, {1, 0, 1}};
+    const float h = std::sqrt(0.5f);
+    roof.normals = {{h, h, 0}, {h, h, 0}, {h, h, 0}, {h, h, 0}};
+    roof.indices = {0, 1, 2, 0, 2, 3};
+    doc.meshes = {roof};
+    doc.nodes = {{"stretched", 0, -1, -1, {0, 0, 0}, {0, 0, 0, 1}, {4, 1, 1}, {}}};
+    doc.roots = {0};
+    gltf::write(doc, path("roof.gltf"));
+    const auto imported = import("roof.gltf");
+    const ConvertedModel& m = imported->model;
+    ASSERT_EQ(m.file.meshes.size(), 1u);
+    const SivMesh& mesh = m.file.meshes[0];
+    ASSERT_EQ(mesh.vertices.size(), 4u);
+    // The stretched plane is x / 4 + y = 1: its normal is (1/4, 1, 0) made unit (z mirrored: 0).
+    const float k = 1 / std::sqrt(1 + 1.0f / 16);
+    for (const SivVertex& v : mesh.vertices) {
+        EXPECT_NEAR(distance(v.normal, {0.25f * k, k, 0}), 0, 1e-4) << v.normal.x << ", " << v.normal.y << ", " << v.normal.z;
+        EXPECT_NEAR(distance(v.normal, {}), 1, 1e-5) << "of unit length";
+    }
+    for (const SivFace& f : mesh.faces) {
+        const Vec3 a = mesh.vertices[std::size_t(f.indices[0])].position;
+        for (int corner : {1, 2}) {
+            const Vec3 b = mesh.vertices[std::size_t(f.indices[corner])].position;
+            const Vec3 edge{b.x - a.x, b.y - a.y, b.z - a.z};
+            const Vec3 n = mesh.vertices[std::size_t(f.indices[0])].normal;
+            EXPECT_NEAR(edge.x * n.x + edge.y * n.y + edge.z * n.z, 0, 1e-4) << "the normal is square to every edge";
+        }
+    }
+}
+
+// A node moved and turned by keys from 1 s to 2 s that rests elsewhere and otherwise turned:
+// before its first key it stands as at that key (the source's rest pose is never played),
+// and between keys whose quaternions change sign it turns the short way (45 degrees half-way,
+// not 135 the other way).
+TEST_F(Import, MotionBeforeTheFirstKeyHoldsItAndSignChangingKeysTurnTheShortWay) {
+    gltf::Document doc;
+    doc.meshes = {quad("lift", 0, 0, 0.5f, -1)};
+    doc.nodes = {{"lift", 0, -1, -1, {10, 0, 0}, aboutY(kPi), {1, 1, 1}, {}}};
+    doc.roots = {0};
+    const Quaternion quarter = aboutY(kPi / 2);
+    gltf::Channel turn{0, "rotation", {1, 2}, {0, 0, 0, 1, -quarter.x, -quarter.y, -quarter.z, -quarter.w}};
+    gltf::Channel rise{0, "translation", {1, 2}, {0, 0, 0, 0, 2, 0}};
+    doc.channels = {turn, rise};
+    gltf::write(doc, path("lift.gltf"));
+    const auto imported = import("lift.gltf");
+    const ConvertedModel& m = imported->model;
+    ASSERT_EQ(m.file.meshes.size(), 1u);
+    const SivMesh& mesh = m.file.meshes[0];
+
+    TCBCurve<Vec3> position;
+    LinearQuaternionCurve rotation;
+    const SivTrackIndex tracks(m.file.tracks);
+    fillSivCurve(tracks, mesh.header.objectId, kSivTrackPosition, position, mesh.header.position);
+    fillSivCurve(tracks, mesh.header.objectId, kSivTrackRotation, rotation, mesh.header.rotation);
+    for (float t : {0.0f, 0.5f, 0.99f, 1.0f, 1.25f, 1.5f, 1.75f, 2.0f, 3.0f}) {
+        SCOPED_TRACE(t);
+        const float into = std::clamp(t - 1, 0.0f, 1.0f);
+        EXPECT_NEAR(distance(position.evaluate(t), {0, 2 * into, 0}), 0, 1e-3);
+        // Turned about y by a quarter turn times `into`; mirrored into the player's frame.
+        const Quaternion turned = aboutY(kPi / 2 * into);
+        const Quaternion played = rotation.evaluate(t);
+        EXPECT_LE(degreesBetween(played, {-turned.x, -turned.y, turned.z, turned.w}), 0.1);
+        // A turn and nothing else: the player's matrix of a longer quaternion would scale too.
+        EXPECT_NEAR(std::sqrt(played.x * played.x + played.y * played.y + played.z * played.z + played.w * played.w), 1, 1e-3);
+    }
 }
 
 TEST(ImportSplit, MeshesPastThePlayersIndexWidthAreSplitKeepingEveryTriangle) {

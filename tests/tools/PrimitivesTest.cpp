@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
+#include <string>
 
 using namespace zamp;
 using namespace zamp::sivtool;
@@ -112,4 +114,52 @@ TEST(SivPrimitives, MissingNormalsComeFromTheFaces) {
     EXPECT_EQ(g.vertices[0].normal, (Vec3{0, 0, -1}));
     EXPECT_EQ(g.vertices[1].normal, (Vec3{0, 0, -1}));
     EXPECT_EQ(g.vertices[3].normal, (Vec3{1, 0, 0}));
+}
+
+// Each side of a box shows the whole picture the right way up and unmirrored from outside:
+// u grows to the viewer's right, v downwards (towards -y on the upright sides; on the top
+// towards the front, -z, and on the bottom towards the back, +z).
+TEST(SivPrimitives, EverySideOfABoxShowsTheWholePictureUprightFromOutside) {
+    for (int segments : {1, 2}) {
+        const Geometry box = makeBox({2, 4, 6}, segments);
+        struct Side {
+            Vec3 normal, down; // where v grows
+            const char* name;
+        };
+        const Side sides[] = {{{0, 0, -1}, {0, -1, 0}, "front"}, {{0, 0, 1}, {0, -1, 0}, "back"},
+                              {{-1, 0, 0}, {0, -1, 0}, "left"},  {{1, 0, 0}, {0, -1, 0}, "right"},
+                              {{0, 1, 0}, {0, 0, -1}, "top"},    {{0, -1, 0}, {0, 0, 1}, "bottom"}};
+        for (const Side& side : sides) {
+            SCOPED_TRACE(std::string(side.name) + " side, " + std::to_string(segments) + " segments");
+            float uLeast = 2, uMost = -1, vLeast = 2, vMost = -1;
+            for (const SivVertex& v : box.vertices)
+                if (dot(v.normal, side.normal) > 0.99f) {
+                    uLeast = std::min(uLeast, v.u), uMost = std::max(uMost, v.u);
+                    vLeast = std::min(vLeast, v.v), vMost = std::max(vMost, v.v);
+                }
+            EXPECT_EQ(uLeast, 0.0f);
+            EXPECT_EQ(uMost, 1.0f);
+            EXPECT_EQ(vLeast, 0.0f);
+            EXPECT_EQ(vMost, 1.0f);
+            int facesOfSide = 0;
+            for (const SivFace& face : box.faces) {
+                const SivVertex& a = box.vertices[std::size_t(face.indices[0])];
+                const SivVertex& b = box.vertices[std::size_t(face.indices[1])];
+                const SivVertex& c = box.vertices[std::size_t(face.indices[2])];
+                if (dot(a.normal, side.normal) < 0.99f) continue;
+                ++facesOfSide;
+                // The directions in which u and v grow across the triangle.
+                const Vec3 e1 = sub(b.position, a.position), e2 = sub(c.position, a.position);
+                const float du1 = b.u - a.u, dv1 = b.v - a.v, du2 = c.u - a.u, dv2 = c.v - a.v;
+                const float r = 1 / (du1 * dv2 - du2 * dv1);
+                const Vec3 uGrows{(e1.x * dv2 - e2.x * dv1) * r, (e1.y * dv2 - e2.y * dv1) * r, (e1.z * dv2 - e2.z * dv1) * r};
+                const Vec3 vGrows{(e2.x * du1 - e1.x * du2) * r, (e2.y * du1 - e1.y * du2) * r, (e2.z * du1 - e1.z * du2) * r};
+                EXPECT_GT(dot(vGrows, side.down), 0.0f) << "upside down";
+                EXPECT_NEAR(dot(uGrows, side.normal), 0.0f, 1e-5f);
+                // Seen from outside, right then down turns towards the viewer: not mirrored.
+                EXPECT_GT(dot(cross(uGrows, vGrows), side.normal), 0.0f) << "mirrored";
+            }
+            EXPECT_EQ(facesOfSide, 2 * segments * segments);
+        }
+    }
 }
