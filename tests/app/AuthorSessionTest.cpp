@@ -189,7 +189,7 @@ TEST_F(AuthorFixture, EveryFileTheShowFoundIsWatchedWhereItLies) {
 
         DemoApp authorApp;
         authorApp.attachDevice(gl.device());
-        ASSERT_EQ(authorApp.loadShow("data/script.lua"), 0);
+        ASSERT_EQ(authorApp.loadShow("data/script.lua"), ScriptRun::Finished);
         AuthorSession author(authorApp, false);
         auto loads = [&] { return test::readText(folder / "loads.txt").size(); };
         auto shown = [&] {

@@ -119,7 +119,7 @@ TEST_F(PixelFixture, EveryKeyFunctionActsAtItsOwnDemoTimeOnALayerStartingLater) 
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         test::ScriptedShow shown{gl.device()};
-        ASSERT_EQ(shown.run(std::string(kPlain) + "n = layer(2, 'plain', 0, 2, 1) start(5, n) stop(20, n) " + c.keys), 0);
+        ASSERT_EQ(shown.run(std::string(kPlain) + "n = layer(2, 'plain', 0, 2, 1) start(5, n) stop(20, n) " + c.keys), ScriptRun::Finished);
         for (const Sample& at : c.samples) {
             shown.drawFrame(at.t);
             const RgbImage img = gl.device().readRenderTarget();
