@@ -21,6 +21,7 @@
 #include <filesystem>
 #include <iostream>
 #include <numeric>
+#include <time.h>
 #include <unistd.h>
 #include <vector>
 
@@ -65,6 +66,14 @@ bool writeRenderMusic(DemoApp& app, const std::string& outDir, std::uint64_t aud
     return !source || writeMusicWav(musicWavPath(outDir), *source, audioFrames, Interrupt::requested());
 }
 
+// CPU time of the calling thread: the player's own work and what the driver does on its
+// thread, without a software rasteriser's worker threads.
+double threadCpuMs() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) * 1000.0 + double(t.tv_nsec) / 1e6;
+}
+
 } // namespace
 
 int renderFrames(DemoApp& app, const CommandLine& cl, const std::string& outDir) {
@@ -106,9 +115,10 @@ void benchFrames(DemoApp& app, long frames) {
     // when it first draws with them.
     app.renderFrame();
     device.finish();
-    std::vector<double> ms, cpuMs;
+    std::vector<double> ms, cpuMs, threadMs;
     ms.reserve(std::size_t(frames));
     cpuMs.reserve(std::size_t(frames));
+    threadMs.reserve(std::size_t(frames));
     const Device::Counters before = device.counters();
     const MeshCounts meshesBefore = app.meshCounts;
     for (long k = 0; k < frames; ++k) {
@@ -117,9 +127,11 @@ void benchFrames(DemoApp& app, long frames) {
         // Process CPU time, the renderer's threads included: a busy machine shifts it less
         // than wall time.
         const std::clock_t c0 = std::clock();
+        const double thread0 = threadCpuMs();
         app.renderFrame();
         device.finish();
         cpuMs.push_back(double(std::clock() - c0) * 1000.0 / CLOCKS_PER_SEC);
+        threadMs.push_back(threadCpuMs() - thread0);
         if (Interrupt::requested()) return;
         ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
     }
@@ -128,9 +140,10 @@ void benchFrames(DemoApp& app, long frames) {
     const double calls = double(after.backendCalls - before.backendCalls) / double(frames);
     const double deviceCalls = double(after.deviceCalls - before.deviceCalls) / double(frames);
     auto mean = [](const std::vector<double>& v) { return std::accumulate(v.begin(), v.end(), 0.0) / double(v.size()); };
-    const double wallMean = mean(ms), cpuMean = mean(cpuMs);
+    const double wallMean = mean(ms), cpuMean = mean(cpuMs), threadMean = mean(threadMs);
     std::sort(ms.begin(), ms.end());
     std::sort(cpuMs.begin(), cpuMs.end());
+    std::sort(threadMs.begin(), threadMs.end());
     auto percentile = [](const std::vector<double>& v, double p) {
         return v[std::min(v.size() - 1, std::size_t(p * double(v.size())))];
     };
@@ -141,6 +154,7 @@ void benchFrames(DemoApp& app, long frames) {
     std::printf("device calls/frame %.1f, gl calls per device call %.3f\n", deviceCalls,
                 deviceCalls > 0 ? calls / deviceCalls : 0.0);
     std::printf("process cpu ms/frame mean %.3f median %.3f\n", cpuMean, percentile(cpuMs, 0.5));
+    std::printf("player thread cpu ms/frame mean %.3f median %.3f\n", threadMean, percentile(threadMs, 0.5));
     std::printf("scene meshes/frame drawn %.1f, skipped out of view %.1f (culling %s)\n",
                 double(meshesAfter.drawn - meshesBefore.drawn) / double(frames),
                 double(meshesAfter.skipped - meshesBefore.skipped) / double(frames), app.cullMeshes ? "on" : "off");

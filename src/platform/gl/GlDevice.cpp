@@ -93,24 +93,27 @@ void GlDevice::bindTarget() {
 
 void GlDevice::clear(DWORD flags, D3DCOLOR color, float z, DWORD) {
     ++deviceCalls_;
-    bindTarget();
+    GlSurface::ClearedContents& cleared = target_->cleared();
     GLbitfield bits = 0;
-    if (flags & D3DCLEAR_TARGET) {
+    if ((flags & D3DCLEAR_TARGET) && cleared.color != color) {
         // Clears obey the write masks: open them first.
         cache_.colorMask(true);
         Vec4 c = colorValue(color);
         glClearColor(c.r, c.g, c.b, c.a);
         cache_.count();
         bits |= GL_COLOR_BUFFER_BIT;
+        cleared.color = color;
     }
-    if (flags & D3DCLEAR_ZBUFFER) {
+    if ((flags & D3DCLEAR_ZBUFFER) && cleared.depth != z) {
         cache_.depthMask(true);
         pipeline_.invalidate(PipelineState::DepthWrite); // the next draw sets depth writes as ZWRITEENABLE says
         gl::clearDepth(z);
         cache_.count();
         bits |= GL_DEPTH_BUFFER_BIT;
+        cleared.depth = z;
     }
     if (bits) {
+        bindTarget(); // selecting a target binds nothing
         glClear(bits);
         cache_.count();
     }
@@ -153,8 +156,9 @@ bool GlDevice::setRenderTarget(DWORD index, Surface* surface) {
     ++deviceCalls_;
     auto* gls = dynamic_cast<GlSurface*>(surface);
     if (index != 0 || gls == nullptr || !gls->complete()) return false;
+    // Bound, with a viewport covering all of it, by the first clear or draw that reaches it: a
+    // target that nothing changes in a frame costs no framebuffer switch.
     target_ = gls;
-    bindTarget(); // a new target brings a viewport covering all of it
     return true;
 }
 
@@ -191,6 +195,8 @@ void GlDevice::drawSubset(const Mesh& mesh, DWORD attribute) {
     cache_.bindVertexArray(data.vertexArray());
     glDrawElements(GL_TRIANGLES, data.indexCount(), data.indexType(), nullptr);
     cache_.count();
+    // GL writes depth only where the depth test is on.
+    target_->drawnInto(state_.renderState(D3DRS_ZENABLE) != 0 && state_.renderState(D3DRS_ZWRITEENABLE) != 0);
 }
 
 RgbImage GlDevice::readRenderTarget() {

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 namespace zamp {
 
@@ -36,8 +37,22 @@ public:
     GLuint colorTexture() const { return colorTexture_; }
     bool complete() const { return complete_; }
 
+    // The values a clear left in the buffers while nothing has drawn into them since: a clear
+    // to the same values changes no pixel and is skipped. A frame whose meshes are all out of
+    // view then no longer pays for clearing buffers that hold what the clear would write.
+    struct ClearedContents {
+        std::optional<D3DCOLOR> color;
+        std::optional<float> depth;
+    };
+    ClearedContents& cleared() { return cleared_; }
+    void drawnInto(bool depthWritten) {
+        cleared_.color.reset();
+        if (depthWritten) cleared_.depth.reset();
+    }
+
 private:
     int width_, height_;
+    ClearedContents cleared_; // nothing known of a new surface's contents
     gl::TextureName ownColor_;
     GLuint colorTexture_;
     gl::RenderbufferName depth_;
