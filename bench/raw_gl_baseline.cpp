@@ -31,6 +31,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <time.h>
 #include <memory>
 #include <numeric>
 #include <optional>
@@ -415,6 +416,14 @@ struct Video {
     ~Video() { SDL_QuitSubSystem(SDL_INIT_VIDEO); }
 };
 
+// CPU time of the calling thread: what the program and the driver do on it, without a
+// software rasteriser's worker threads.
+double threadCpuMs() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) * 1000.0 + double(t.tv_nsec) / 1e6;
+}
+
 double median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
@@ -461,15 +470,17 @@ int main(int argc, char** argv) try {
         } else {
             baseline.frame(0); // uploads and compiles whatever the driver defers
             glFinish();
-            std::vector<double> wall, cpu;
+            std::vector<double> wall, cpu, thread;
             long calls = 0;
             for (int k = 0; k < options.frames; ++k) {
                 const float t = float(double(options.end) * double(k) / double(options.frames));
                 const auto w0 = std::chrono::steady_clock::now();
                 const std::clock_t c0 = std::clock();
+                const double thread0 = threadCpuMs();
                 calls += baseline.frame(t);
                 glFinish();
                 cpu.push_back(double(std::clock() - c0) * 1000.0 / CLOCKS_PER_SEC);
+                thread.push_back(threadCpuMs() - thread0);
                 wall.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - w0).count());
             }
             const double n = double(options.frames);
@@ -477,6 +488,8 @@ int main(int argc, char** argv) try {
                         std::accumulate(wall.begin(), wall.end(), 0.0) / n, median(wall), double(calls) / n);
             std::printf("process cpu ms/frame mean %.3f median %.3f\n", std::accumulate(cpu.begin(), cpu.end(), 0.0) / n,
                         median(cpu));
+            std::printf("player thread cpu ms/frame mean %.3f median %.3f\n",
+                        std::accumulate(thread.begin(), thread.end(), 0.0) / n, median(thread));
             std::printf("renderer %s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
             std::printf("vertices/draw %zu faces/draw %u\n", scene.meshes[0]->mesh->vertices().size(),
                         unsigned(scene.meshes[0]->mesh->faceCount()));

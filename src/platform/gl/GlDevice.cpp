@@ -169,6 +169,7 @@ std::unique_ptr<Texture> GlDevice::createTexture(int width, int height, DWORD us
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
     if (width <= 0 || height <= 0 || width > maxSize || height > maxSize) return nullptr;
     auto texture = std::make_unique<GlTexture>(width, height, (usage & D3DUSAGE_RENDERTARGET) != 0, liveObjects_);
+    cache_.forgetTextureAndFramebuffer();
     if (!texture->valid()) return nullptr;
     return texture;
 }
@@ -187,7 +188,9 @@ void GlDevice::drawSubset(const Mesh& mesh, DWORD attribute) {
     bindTarget();
     pipeline_.apply(state_);
     auto* texture = dynamic_cast<GlTexture*>(state_.texture(0));
-    cache_.bindTexture(texture ? texture->name() : 0);
+    // A draw without a texture samples none: whatever is bound may stay, and a scene that
+    // alternates textured and plain meshes does not rebind at every draw.
+    if (texture) cache_.bindTexture(texture->name());
     if (programOverride_)
         programOverride_->prepare(state_, cache_, target_->width(), target_->height());
     else

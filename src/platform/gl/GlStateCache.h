@@ -26,6 +26,9 @@ public:
     void useProgram(GLuint program);
     // Something else changed the vertex array binding.
     void forgetVertexArray() { vao_ = 0xFFFFFFFF; }
+    // A new texture or framebuffer may carry the name of one deleted while bound (GL then
+    // bound 0 in its place), which the cache would take for bound still.
+    void forgetTextureAndFramebuffer() { texture_ = fbo_ = 0xFFFFFFFF; }
 
     // Forget everything, e.g. after code outside the cache touched GL.
     void invalidate() {

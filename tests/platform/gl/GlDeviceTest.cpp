@@ -208,6 +208,39 @@ TEST_F(DeviceFixture, TextureStageWithAndWithoutTexture) {
     EXPECT_RGB(pixelAt(img, 40, 56), 0, 0, 128);
 }
 
+// A plain draw after a textured one keeps the texture bound (it samples none); a texture
+// made after one deleted while bound is bound for its own draws (a driver may give it the
+// old name; Mesa's are new, so there it cannot mix them up); and the frames after it
+// alternate the two kinds, as a scene does.
+TEST_F(DeviceFixture, PlainAndTexturedDrawsAlternateAndANewTextureIsBoundUnderAnOldName) {
+    auto textureOf = [&](std::uint32_t argb) {
+        auto t = d.createTexture(1, 1, 0, D3DFMT_A8R8G8B8);
+        t->upload(&argb);
+        return t;
+    };
+    material({}, {}, {1, 1, 1, 1});
+    auto red = textureOf(0xFFFF0000);
+    d.setTexture(0, red.get());
+    d.drawSubset(rect(0, 0, 32, 64), 0);
+    red.reset();
+    auto green = textureOf(0xFF00FF00);
+    d.setTexture(0, green.get());
+    d.drawSubset(rect(0, 0, 32, 64), 0);
+    EXPECT_RGB(probe(16, 32), 0, 255, 0);
+    for (int frame = 0; frame < 2; ++frame) {
+        SCOPED_TRACE(frame);
+        d.clear(D3DCLEAR_TARGET, 0xFF000000, 1, 0);
+        d.setTexture(0, nullptr);
+        material({}, {}, {0, 0, 1, 1});
+        d.drawSubset(rect(32, 0, 64, 64), 0);
+        d.setTexture(0, green.get());
+        material({}, {}, {1, 1, 1, 1});
+        d.drawSubset(rect(0, 0, 32, 64), 0);
+        EXPECT_RGB(probe(16, 32), 0, 255, 0);
+        EXPECT_RGB(probe(48, 32), 0, 0, 255);
+    }
+}
+
 TEST_F(DeviceFixture, DrawsUploadOnlyTheInputsThatChanged) {
     const Mesh& quad = rect(8, 8, 24, 24);
     material({1, 0, 0, 1});
