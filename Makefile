@@ -51,10 +51,11 @@ test: build
 bench: build
 	@bash $(BUILD)/bench/run-benchmarks
 
-# Everything built with AddressSanitizer and UndefinedBehaviorSanitizer; every test and an
-# offline render of the whole example show run under them, LeakSanitizer included.
+# Everything but the benchmarks built with AddressSanitizer and UndefinedBehaviorSanitizer;
+# every test and an offline render of the whole example show run under them, LeakSanitizer
+# included.
 sanitize: deps
-	@cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZAMP_SANITIZE=ON \
+	@cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZAMP_SANITIZE=ON -DZAMP_BENCH=OFF \
 	  -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="$(CHECK_FLAGS)" -DCMAKE_C_FLAGS_RELWITHDEBINFO="$(CHECK_FLAGS)" $(CMAKE_ARGS) >/dev/null
 	@cmake --build $(SANITIZE_BUILD) -j $(JOBS)
 	@bash tools/run-sanitized $(SANITIZE_BUILD) $(JOBS)
