@@ -10,9 +10,9 @@
 // picture: --texture puts it in each show's data folder and gives it to the baseline.
 // CPU time is the whole process's, the renderer's threads included, so a busy machine
 // shifts it less than wall time; the "thread" rows are each program's own thread, where a
-// software rasteriser's worker threads do not count. zamp runs with its culling off (ZAMP_NO_CULLING=1): with
-// the camera looking away it would otherwise skip every draw, and the comparison is of the
-// cost of draws.
+// software rasteriser's worker threads do not count. zamp runs with its culling off
+// (ZAMP_NO_CULLING=1): with the camera looking away it would otherwise skip every draw, and
+// the comparison is of the cost of draws.
 #include "platform/Platform.h"
 
 #include <algorithm>

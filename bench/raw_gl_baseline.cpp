@@ -14,6 +14,7 @@
 // that warms up, and prints the same timing lines; with --png it writes the frame at T.
 #include "IdleDevice.h"
 
+#include "core/CpuTime.h"
 #include "gfx/D3DXMath.h"
 #include "platform/gl/GlObjects.h"
 #include "platform/Platform.h"
@@ -30,8 +31,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
-#include <time.h>
 #include <memory>
 #include <numeric>
 #include <optional>
@@ -416,14 +415,6 @@ struct Video {
     ~Video() { SDL_QuitSubSystem(SDL_INIT_VIDEO); }
 };
 
-// CPU time of the calling thread: what the program and the driver do on it, without a
-// software rasteriser's worker threads.
-double threadCpuMs() {
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return double(t.tv_sec) * 1000.0 + double(t.tv_nsec) / 1e6;
-}
-
 double median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
@@ -475,11 +466,10 @@ int main(int argc, char** argv) try {
             for (int k = 0; k < options.frames; ++k) {
                 const float t = float(double(options.end) * double(k) / double(options.frames));
                 const auto w0 = std::chrono::steady_clock::now();
-                const std::clock_t c0 = std::clock();
-                const double thread0 = threadCpuMs();
+                const double cpu0 = processCpuMs(), thread0 = threadCpuMs();
                 calls += baseline.frame(t);
                 glFinish();
-                cpu.push_back(double(std::clock() - c0) * 1000.0 / CLOCKS_PER_SEC);
+                cpu.push_back(processCpuMs() - cpu0);
                 thread.push_back(threadCpuMs() - thread0);
                 wall.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - w0).count());
             }

@@ -7,6 +7,7 @@
 #include "app/FrameWriter.h"
 #include "app/RenderLoop.h"
 #include "app/VideoRender.h"
+#include "core/CpuTime.h"
 #include "core/Error.h"
 #include "core/ShowFiles.h"
 #include "gfx/Device.h"
@@ -17,11 +18,9 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <ctime>
 #include <filesystem>
 #include <iostream>
 #include <numeric>
-#include <time.h>
 #include <unistd.h>
 #include <vector>
 
@@ -64,14 +63,6 @@ std::string musicWavPath(const std::string& outDir) { return (std::filesystem::p
 bool writeRenderMusic(DemoApp& app, const std::string& outDir, std::uint64_t audioFrames) {
     std::unique_ptr<MusicSource> source = openRenderMusic(app);
     return !source || writeMusicWav(musicWavPath(outDir), *source, audioFrames, Interrupt::requested());
-}
-
-// CPU time of the calling thread: the player's own work and what the driver does on its
-// thread, without a software rasteriser's worker threads.
-double threadCpuMs() {
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return double(t.tv_sec) * 1000.0 + double(t.tv_nsec) / 1e6;
 }
 
 } // namespace
@@ -124,13 +115,10 @@ void benchFrames(DemoApp& app, long frames) {
     for (long k = 0; k < frames; ++k) {
         app.demoTime = float(start + (double(end) - start) * double(k) / double(frames));
         auto t0 = std::chrono::steady_clock::now();
-        // Process CPU time, the renderer's threads included: a busy machine shifts it less
-        // than wall time.
-        const std::clock_t c0 = std::clock();
-        const double thread0 = threadCpuMs();
+        const double cpu0 = processCpuMs(), thread0 = threadCpuMs();
         app.renderFrame();
         device.finish();
-        cpuMs.push_back(double(std::clock() - c0) * 1000.0 / CLOCKS_PER_SEC);
+        cpuMs.push_back(processCpuMs() - cpu0);
         threadMs.push_back(threadCpuMs() - thread0);
         if (Interrupt::requested()) return;
         ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());

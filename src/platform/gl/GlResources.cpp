@@ -65,7 +65,7 @@ void GlTexture::upload(const std::uint32_t* argb) {
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     gl::texSubImageArgb(width_, height_, argb);
     glBindTexture(GL_TEXTURE_2D, GLuint(previous));
-    if (surface_) surface_->cleared() = {};
+    if (surface_) surface_->contentsReplaced();
 }
 
 GlMeshData::GlMeshData(const Mesh& mesh, std::int64_t& liveObjects) : live_(liveObjects) {

@@ -49,6 +49,7 @@ public:
         cleared_.color.reset();
         if (depthWritten) cleared_.depth.reset();
     }
+    void contentsReplaced() { cleared_ = {}; }
 
 private:
     int width_, height_;
